@@ -1,0 +1,246 @@
+#include "engine/value_rules.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <system_error>
+
+namespace zolm {
+
+const char* ErrorDescription(int number) noexcept {
+  switch (number) {
+    case kInvalidProcedureCall:
+      return "Invalid procedure call or argument";
+    case kOverflow:
+      return "Overflow";
+    case kDivisionByZero:
+      return "Division by zero";
+    case kTypeMismatch:
+      return "Type mismatch";
+    default:
+      return "Application-defined or object-defined error";
+  }
+}
+
+const char* RuntimeError::what() const noexcept { return ErrorDescription(number_); }
+
+void Raise(int number) { throw RuntimeError(number); }
+
+Integer Integer::Of(std::int64_t value) {
+  if (value < std::numeric_limits<std::int16_t>::min() ||
+      value > std::numeric_limits<std::int16_t>::max()) {
+    Raise(kOverflow);
+  }
+  return Integer(static_cast<std::int16_t>(value));
+}
+
+void NumericValue::Add(Integer term) {
+  value_ += term.value();
+  if (value_ < -32768 || value_ > 32767) is_long_ = true;
+}
+
+Long Len(TextView s) { return static_cast<Long>(s.size()); }
+
+TextView Mid(TextView s, Long start, Long length) {
+  if (start < 1 || length < 0) Raise(kInvalidProcedureCall);
+  const auto from = static_cast<std::size_t>(start - 1);
+  if (from >= s.size()) return {};
+  return s.substr(from, static_cast<std::size_t>(length));
+}
+
+TextView Left(TextView s, Long n) {
+  if (n < 0) Raise(kInvalidProcedureCall);
+  return s.substr(0, static_cast<std::size_t>(n));
+}
+
+TextView Trim(TextView s) {
+  const auto first = s.find_first_not_of(u' ');
+  if (first == TextView::npos) return {};
+  const auto last = s.find_last_not_of(u' ');
+  return s.substr(first, last - first + 1);
+}
+
+Long InStr(Long start, TextView s, char16_t c) {
+  if (start < 1) Raise(kInvalidProcedureCall);
+  const auto from = static_cast<std::size_t>(start - 1);
+  if (from >= s.size()) return 0;
+  const auto found = s.find(c, from);
+  return found == TextView::npos ? 0 : static_cast<Long>(found + 1);
+}
+
+namespace {
+
+// Windows-1252 codes 128..159. The five codes the page leaves undefined map to
+// the C1 control of the same number.
+constexpr std::array<char16_t, 32> kHighCodes = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  //
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+constexpr std::int16_t kQuestionMark = 63;
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// The parts of a number text, as positions into it.
+struct NumberSyntax {
+  bool negative = false;
+  std::size_t body_begin = 0;  // first character after the sign
+  std::size_t body_end = 0;    // one past the exponent's last digit
+  bool plain_integer = false;  // digits only, no point or exponent
+  int significant_digits = 0;  // digits after leading zeros, before any point
+  int leading_fraction_zeros = 0;
+  long long exponent = 0;  // saturated
+};
+
+// Checks the CDbl grammar; false when `s` is no number.
+bool ParseSyntax(TextView s, NumberSyntax& out) {
+  std::size_t i = 0;
+  const std::size_t n = s.size();
+  while (i < n && IsBlank(s[i])) ++i;
+  if (i < n && (s[i] == u'+' || s[i] == u'-')) {
+    out.negative = s[i] == u'-';
+    ++i;
+  }
+  out.body_begin = i;
+  int digits = 0;
+  bool seen_point = false;
+  bool nonzero_seen = false;
+  for (; i < n; ++i) {
+    const char16_t c = s[i];
+    if (IsDigit(c)) {
+      ++digits;
+      if (c != u'0') nonzero_seen = true;
+      if (!seen_point && nonzero_seen) ++out.significant_digits;
+      if (seen_point && !nonzero_seen) ++out.leading_fraction_zeros;
+    } else if (c == u'.' && !seen_point) {
+      seen_point = true;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) return false;
+  bool has_exponent = false;
+  if (i < n && (s[i] == u'e' || s[i] == u'E')) {
+    has_exponent = true;
+    ++i;
+    bool exponent_negative = false;
+    if (i < n && (s[i] == u'+' || s[i] == u'-')) {
+      exponent_negative = s[i] == u'-';
+      ++i;
+    }
+    int exponent_digits = 0;
+    long long exponent = 0;
+    for (; i < n && IsDigit(s[i]); ++i) {
+      ++exponent_digits;
+      if (exponent < 1'000'000'000) exponent = exponent * 10 + (s[i] - u'0');
+    }
+    if (exponent_digits == 0) return false;
+    out.exponent = exponent_negative ? -exponent : exponent;
+  }
+  out.body_end = i;
+  while (i < n && IsBlank(s[i])) ++i;
+  if (i != n) return false;
+  out.plain_integer = !seen_point && !has_exponent && digits <= 15;
+  return true;
+}
+
+}  // namespace
+
+Integer Asc(TextView c) {
+  if (c.empty()) Raise(kInvalidProcedureCall);
+  const char16_t ch = c.front();
+  if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF)) return Integer(static_cast<std::int16_t>(ch));
+  for (std::size_t i = 0; i < kHighCodes.size(); ++i) {
+    if (kHighCodes[i] == ch) return Integer(static_cast<std::int16_t>(0x80 + i));
+  }
+  return Integer(kQuestionMark);
+}
+
+char16_t Chr(Long n) {
+  if (n < 0 || n > 255) Raise(kInvalidProcedureCall);
+  if (n >= 0x80 && n < 0xA0) return kHighCodes[static_cast<std::size_t>(n - 0x80)];
+  return static_cast<char16_t>(n);
+}
+
+bool IsNumeric(TextView s) {
+  NumberSyntax syntax;
+  return ParseSyntax(s, syntax);
+}
+
+Text CStr(Integer i) {
+  Text out;
+  AppendDecimal(out, i.value());
+  return out;
+}
+
+void AppendDecimal(Text& out, Long n) {
+  std::array<char, 12> buffer{};
+  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), n);
+  for (const char* p = buffer.data(); p != result.ptr; ++p) out.push_back(static_cast<char16_t>(*p));
+}
+
+double CDbl(TextView s) {
+  NumberSyntax syntax;
+  if (!ParseSyntax(s, syntax)) Raise(kTypeMismatch);
+  double magnitude = 0.0;
+  if (syntax.plain_integer) {
+    // Up to 15 digits are exact in a double, so no rounding question arises.
+    long long whole = 0;
+    for (std::size_t i = syntax.body_begin; i < syntax.body_end; ++i) whole = whole * 10 + (s[i] - u'0');
+    magnitude = static_cast<double>(whole);
+  } else {
+    std::string ascii;
+    ascii.reserve(syntax.body_end - syntax.body_begin);
+    for (std::size_t i = syntax.body_begin; i < syntax.body_end; ++i) {
+      ascii.push_back(static_cast<char>(s[i]));
+    }
+    const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), magnitude);
+    if (result.ec == std::errc::result_out_of_range) {
+      // Too large overflows; too small is zero.
+      const long long scale = syntax.significant_digits > 0
+                                  ? syntax.exponent + syntax.significant_digits - 1
+                                  : syntax.exponent - syntax.leading_fraction_zeros - 1;
+      if (scale >= 0) Raise(kOverflow);
+      magnitude = 0.0;
+    } else if (result.ec != std::errc() || result.ptr != ascii.data() + ascii.size()) {
+      Raise(kTypeMismatch);
+    }
+    if (!std::isfinite(magnitude)) Raise(kOverflow);
+  }
+  return syntax.negative ? -magnitude : magnitude;
+}
+
+Integer CInt(double x) {
+  const double r = std::nearbyint(x);
+  if (!(r >= -32768.0 && r <= 32767.0)) Raise(kOverflow);
+  return Integer(static_cast<std::int16_t>(r));
+}
+
+Integer CInt(TextView s) { return CInt(CDbl(s)); }
+
+Long CLng(double x) {
+  const double r = std::nearbyint(x);
+  if (!(r >= -2147483648.0 && r <= 2147483647.0)) Raise(kOverflow);
+  return static_cast<Long>(r);
+}
+
+Long CLng(TextView s) { return CLng(CDbl(s)); }
+
+Integer Int(double x) {
+  const double r = std::floor(x);
+  if (!(r >= -32768.0 && r <= 32767.0)) Raise(kOverflow);
+  return Integer(static_cast<std::int16_t>(r));
+}
+
+double Divide(double x, double y) {
+  if (y == 0.0) Raise(kDivisionByZero);
+  const double q = x / y;
+  if (!std::isfinite(q)) Raise(kOverflow);
+  return q;
+}
+
+}  // namespace zolm

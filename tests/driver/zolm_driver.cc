@@ -1,0 +1,18 @@
+// zolm-driver: a test tool that runs the engine and the commands on requests
+// given as JSON Lines on standard input, one answer line per request on
+// standard output, flushed per line.
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "tests/driver/driver.h"
+
+int main() {
+  std::ios::sync_with_stdio(false);
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::cout << zolm::driver::Answer(line) << '\n' << std::flush;
+  }
+  return 0;
+}

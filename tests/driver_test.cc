@@ -1,0 +1,110 @@
+// The test driver's protocol, end to end through the built zolm-driver binary.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/driver/driver.h"
+
+namespace zolm {
+namespace {
+
+struct Exchange {
+  const char* request;
+  const char* answer;
+};
+
+// Runs the real binary on `requests`, one per line, and returns its lines.
+std::vector<std::string> RunDriver(const std::vector<std::string>& requests) {
+  const std::string input = ::testing::TempDir() + "zolm_driver_input.jsonl";
+  {
+    std::ofstream out(input, std::ios::binary);
+    for (const auto& r : requests) out << r << '\n';
+  }
+  const std::string command = std::string(ZOLM_DRIVER_PATH) + " < " + input;
+  FILE* pipe = popen(command.c_str(), "r");
+  std::vector<std::string> lines;
+  if (pipe == nullptr) return lines;
+  std::string current;
+  for (int c; (c = std::fgetc(pipe)) != EOF;) {
+    if (c == '\n') {
+      lines.push_back(current);
+      current.clear();
+    } else {
+      current.push_back(static_cast<char>(c));
+    }
+  }
+  pclose(pipe);
+  return lines;
+}
+
+void CheckExchanges(const std::vector<Exchange>& table) {
+  std::vector<std::string> requests;
+  for (const auto& e : table) requests.emplace_back(e.request);
+  const auto answers = RunDriver(requests);
+  ASSERT_EQ(answers.size(), table.size());
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    EXPECT_EQ(answers[i], table[i].answer) << "request: " << table[i].request;
+  }
+}
+
+TEST(DriverTest, BaseRoutines) {
+  CheckExchanges({
+      // Readers: value and kind.
+      {R"({"op":"Hex2Dec","inS":"48"})", R"({"value":72,"type":"Integer"})"},
+      {R"({"op":"Hex2Dec","inS":"6c"})", R"({"value":140,"type":"Integer"})"},
+      {R"({"op":"Hex2Dec","inS":""})", R"({"value":0,"type":"Integer"})"},
+      {R"({"op":"Hex2Dec","inS":"0FFF"})", R"({"error":6})"},
+      {R"({"op":"Cust2Dec","inS":"33333333333333","cBase":2})", R"({"value":49149,"type":"Long"})"},
+      {R"({"op":"Cust2Dec","inS":"************","cBase":2})", R"({"value":-53235,"type":"Long"})"},
+      {R"({"op":"Cust2Dec","inS":"123","cBase":-1})", R"({"value":2,"type":"Integer"})"},
+      // Writer.
+      {R"({"op":"Dec2Cus","inS":" 108","cBase":16})", R"({"text":"6C"})"},
+      {R"({"op":"Dec2Cus","inS":"-32768","cBase":16})", R"({"text":"-20480"})"},
+      {R"({"op":"Dec2Cus","inS":"5","cBase":-2})", R"({"text":"-1-1-1-1"})"},
+      {R"({"op":"Dec2Cus","inS":"-5","cBase":0})", R"({"error":11})"},
+      {R"({"op":"Dec2Cus","inS":"-32768","cBase":-2})", R"({"error":5})"},
+      {R"({"op":"Dec2Cus","inS":"200","cBase":100})", R"({"text":"20"})"},
+  });
+}
+
+TEST(DriverTest, TextsRoundTripEvery16BitUnit) {
+  CheckExchanges({
+      // A lone surrogate is one character (Asc gives 63, worth 8).
+      {R"({"op":"Hex2Dec","inS":"\ud800"})", R"({"value":8,"type":"Integer"})"},
+      // UTF-8 input is read as UTF-16; the output escapes all but printable ASCII.
+      {"{\"op\":\"d2a\",\"fields\":{\"tDec\":\"0 128 255\"}}",
+       R"({"fields":{"tAsc":"\u0000\u20ac\u00ff","tDec":"0 128 255","tHex":"48 65 6C 6C 6F 21","tCus":"48 65 6C 6C 6F 21","tBase":"16"},"error":0})"},
+      {"{\"op\":\"a2d\",\"fields\":{\"tAsc\":\"\xe2\x82\xac\\udc00\\\"\"}}",
+       R"({"fields":{"tAsc":"\u20ac\udc00\"","tDec":"128 63 34","tHex":"48 65 6C 6C 6F 21","tCus":"48 65 6C 6C 6F 21","tBase":"16"},"error":0})"},
+  });
+}
+
+TEST(DriverTest, BadRequestsAreAnsweredAndTheDriverGoesOn) {
+  const char* bad[] = {
+      "not json",
+      R"({"op":"Nope"})",
+      R"({"inS":"48"})",
+      R"({"op":"Hex2Dec"})",
+      R"({"op":"Hex2Dec","inS":48})",
+      R"({"op":"Cust2Dec","inS":"1","cBase":16.5})",
+      R"({"op":"Cust2Dec","inS":"1","cBase":"16"})",
+      R"({"op":"Cust2Dec","inS":"1","cBase":32768})",
+      R"({"op":"ascc","fields":{"tFoo":"1"}})",
+      R"({"op":"ascc","fields":"x"})",
+      R"({"op":"focus","field":"tFoo"})",
+      R"(["op"])",
+  };
+  for (const char* request : bad) {
+    const std::string answer = driver::Answer(request);
+    EXPECT_EQ(answer.rfind(R"({"bad_request":")", 0), 0u) << request << " -> " << answer;
+  }
+  CheckExchanges({{"nonsense", R"({"bad_request":"invalid literal"})"},
+                  {R"({"op":"Hex2Dec","inS":"21"})", R"({"value":33,"type":"Integer"})"}});
+}
+
+}  // namespace
+}  // namespace zolm

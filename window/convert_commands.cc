@@ -1,0 +1,87 @@
+#include "window/convert_commands.h"
+
+namespace zolm {
+
+const char* FieldName(Field field) {
+  switch (field) {
+    case Field::tAsc:
+      return "tAsc";
+    case Field::tDec:
+      return "tDec";
+    case Field::tHex:
+      return "tHex";
+    case Field::tCus:
+      return "tCus";
+    case Field::tBase:
+      return "tBase";
+  }
+  return "";
+}
+
+Text StartText(Field field) {
+  switch (field) {
+    case Field::tAsc:
+      return u"Hello!";
+    case Field::tDec:
+      return u"72 101 108 108 111 33";
+    case Field::tHex:
+    case Field::tCus:
+      return u"48 65 6C 6C 6F 21";
+    case Field::tBase:
+      return u"16";
+  }
+  return {};
+}
+
+FieldModel::FieldModel() {
+  for (const Field field : kAllFields) slot(field).text = StartText(field);
+}
+
+void FieldModel::SetSelStart(Field field, Long start) {
+  slot(field).sel_start = start;
+  slot(field).sel_length = 0;
+}
+
+namespace {
+
+void TrimOwnField(FieldSet& fields, Field field) {
+  const Text text = fields.ReadText(field);
+  fields.WriteText(field, Text(Trim(text)));
+}
+
+}  // namespace
+
+void ascc(FieldSet& fields) {
+  TrimOwnField(fields, Field::tAsc);
+  a2d(fields);
+  d2h(fields);
+  d2c(fields);
+}
+
+void dec(FieldSet& fields) {
+  TrimOwnField(fields, Field::tDec);
+  d2a(fields);
+  d2h(fields);
+  d2c(fields);
+}
+
+void hex(FieldSet& fields) {
+  TrimOwnField(fields, Field::tHex);
+  h2d(fields);
+  d2c(fields);
+  d2a(fields);
+}
+
+void cus(FieldSet& fields) {
+  TrimOwnField(fields, Field::tCus);
+  c2d(fields);
+  d2a(fields);
+  d2h(fields);
+}
+
+void FocusRule(FieldSet& fields, Field field) {
+  fields.SetSelStart(field, 0);
+  fields.SetSelLength(field, Len(fields.ReadText(field)));
+}
+
+}  // namespace zolm

@@ -1,0 +1,69 @@
+// The four Convert commands and the focus rule, over any field set, and the
+// stand-alone field set of five texts that tests and the driver use. No window
+// code: the Qt window runs the same operations over its text boxes.
+#ifndef ZOLM_WINDOW_CONVERT_COMMANDS_H_
+#define ZOLM_WINDOW_CONVERT_COMMANDS_H_
+
+#include <array>
+#include <utility>
+
+#include "engine/field_transforms.h"
+#include "engine/value_rules.h"
+
+namespace zolm {
+
+inline constexpr std::array<Field, 5> kAllFields = {Field::tAsc, Field::tDec, Field::tHex,
+                                                    Field::tCus, Field::tBase};
+
+// The field's name as the code and the window know it: "tAsc", "tDec", ...
+const char* FieldName(Field field);
+
+// The text a field shows when the program starts.
+Text StartText(Field field);
+
+// Five texts with their selections, starting with the start texts and an
+// empty selection at the start of each. Never raises.
+class FieldModel final : public FieldSet {
+ public:
+  FieldModel();
+
+  Text ReadText(Field field) override { return slot(field).text; }
+  void WriteText(Field field, Text text) override { slot(field).text = std::move(text); }
+  void SetSelStart(Field field, Long start) override;
+  void SetSelLength(Field field, Long length) override { slot(field).sel_length = length; }
+
+  const Text& text(Field field) const { return slot(field).text; }
+  Long sel_start(Field field) const { return slot(field).sel_start; }
+  Long sel_length(Field field) const { return slot(field).sel_length; }
+
+ private:
+  struct Slot {
+    Text text;
+    Long sel_start = 0;
+    Long sel_length = 0;
+  };
+  Slot& slot(Field field) { return slots_[static_cast<std::size_t>(field)]; }
+  const Slot& slot(Field field) const { return slots_[static_cast<std::size_t>(field)]; }
+
+  std::array<Slot, 5> slots_;
+};
+
+// The Convert command of each row. Each first writes Trim of its own field
+// back to it (on every run), then runs three transforms, each to its end:
+//   ascc (tAsc): a2d, d2h, d2c      dec (tDec): d2a, d2h, d2c
+//   hex  (tHex): h2d, d2c, d2a      cus (tCus): c2d, d2a, d2h
+// A run-time error ends the command at once and passes on unchanged: fields
+// written before it keep their new texts, the rest keep their old ones. tBase
+// is never trimmed or written.
+void ascc(FieldSet& fields);
+void dec(FieldSet& fields);
+void hex(FieldSet& fields);
+void cus(FieldSet& fields);
+
+// Selects the whole text of `field`: selection start 0, then selection length
+// Len of its text. An empty field ends with an empty selection at its start.
+void FocusRule(FieldSet& fields, Field field);
+
+}  // namespace zolm
+
+#endif  // ZOLM_WINDOW_CONVERT_COMMANDS_H_
