@@ -13,6 +13,33 @@ Integer DigitValue(TextView character) {
   return Asc(character) - Integer(55);
 }
 
+// Int(a / b) with the division in Double: for 16-bit operands the double
+// quotient never rounds across a whole number, so the exact floor of the
+// integer quotient is the same value, without a floating division.
+Integer FlooredQuotient(Integer a, Integer b) {
+  if (b == Integer(0)) Raise(kDivisionByZero);
+  const int x = a.value();
+  const int y = b.value();
+  int q = x / y;
+  if (x % y != 0 && ((x < 0) != (y < 0))) --q;
+  return Integer::Of(q);
+}
+
+// CInt(a / b) with the division in Double: the quotient rounded half to even.
+// Exact for 16-bit operands, as above.
+Integer RoundedQuotient(Integer a, Integer b) {
+  if (b == Integer(0)) Raise(kDivisionByZero);
+  const int x = a.value();
+  const int y = b.value();
+  int q = x / y;
+  if (x % y != 0 && ((x < 0) != (y < 0))) --q;
+  const int twice_remainder = 2 * (x - q * y);  // same sign as y
+  const int twice_abs = twice_remainder < 0 ? -twice_remainder : twice_remainder;
+  const int abs_y = y < 0 ? -y : y;
+  if (twice_abs > abs_y || (twice_abs == abs_y && (q & 1) != 0)) ++q;
+  return Integer::Of(q);
+}
+
 }  // namespace
 
 NumericValue Cust2Dec(TextView inS, Integer cBase) {
@@ -31,10 +58,17 @@ NumericValue Cust2Dec(TextView inS, Integer cBase) {
   return total;
 }
 
-NumericValue Hex2Dec(TextView inS) { return Cust2Dec(inS, Integer(16)); }
+NumericValue Hex2Dec(TextView inS) {
+  return Cust2Dec(inS, Integer(16));
+}
 
 Text Dec2Cus(TextView inS, Integer cBase) {
   Text result;
+  AppendDec2Cus(result, inS, cBase);
+  return result;
+}
+
+void AppendDec2Cus(Text& result, TextView inS, Integer cBase) {
   Integer value = Int(CDbl(inS));
 
   // Smallest digit count n >= 2 with cBase^n > value; the product is formed
@@ -49,16 +83,15 @@ Text Dec2Cus(TextView inS, Integer cBase) {
   }
 
   for (Integer remaining = count; remaining >= Integer(1); remaining = remaining - Integer(1)) {
-    const Integer quotient = Int(Divide(value.value(), place.value()));
+    const Integer quotient = FlooredQuotient(value, place);
     value = value - place * quotient;
     if (quotient <= Integer(9)) {
       AppendDecimal(result, quotient.value());
     } else {
       result.push_back(Chr((quotient + Integer(55)).value()));
     }
-    place = CInt(Divide(place.value(), cBase.value()));
+    place = RoundedQuotient(place, cBase);
   }
-  return result;
 }
 
 }  // namespace zolm

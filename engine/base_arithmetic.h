@@ -42,6 +42,10 @@ NumericValue Hex2Dec(TextView inS);
 // a digit's code passes 255.
 Text Dec2Cus(TextView inS, Integer cBase);
 
+// Dec2Cus(inS, cBase) appended to `result`. After an error `result` may hold
+// some of the digits; callers discard it.
+void AppendDec2Cus(Text& result, TextView inS, Integer cBase);
+
 }  // namespace zolm
 
 #endif  // ZOLM_ENGINE_BASE_ARITHMETIC_H_

@@ -94,8 +94,7 @@ Text BareWalk(Field source, TextView text, Convert&& convert) {
   Integer a(0);
   int index = 0;
   for (;;) {
-    const Integer p =
-        Position(source, InStr(NextSearchStart(source, a).value(), work, kSeparator));
+    const Integer p = Position(source, InStr(NextSearchStart(source, a).value(), work, kSeparator));
     if (p == Integer(0)) break;
     const TextView token = Mid(work, a.value() + 1, p.value() - a.value() - 1);
     ++index;
@@ -116,13 +115,10 @@ void AppendValue(Text& out, const NumericValue& value) {
   out.push_back(kSeparator);
 }
 
-void AppendDigits(Text& out, TextView digits) {
-  out.append(digits);
-  out.push_back(kSeparator);
-}
-
 // The radix text as a whole, for the report of a radix that fails.
-auto RadixPlace() { return WholeRow(ErrorPlace::Kind::kRadix, Field::tBase); }
+auto RadixPlace() {
+  return WholeRow(ErrorPlace::Kind::kRadix, Field::tBase);
+}
 
 }  // namespace
 
@@ -151,7 +147,8 @@ void d2a(FieldSet& fields) {
 void d2h(FieldSet& fields) {
   const Text text = fields.ReadText(Field::tDec);
   Text out = SpaceLedWalk(Field::tDec, text, [](TextView token, Text& to) {
-    AppendDigits(to, Dec2Cus(token, Integer(16)));
+    AppendDec2Cus(to, token, Integer(16));
+    to.push_back(kSeparator);
   });
   fields.WriteText(Field::tHex, FinalCut(std::move(out)));
 }
@@ -159,8 +156,10 @@ void d2h(FieldSet& fields) {
 void d2c(FieldSet& fields) {
   const Text text = fields.ReadText(Field::tDec);
   Text out = SpaceLedWalk(Field::tDec, text, [&fields](TextView token, Text& to) {
-    const Integer radix = AtPlace(RadixPlace(), [&] { return CInt(fields.ReadText(Field::tBase)); });
-    AppendDigits(to, Dec2Cus(token, radix));
+    const Integer radix =
+        AtPlace(RadixPlace(), [&] { return CInt(fields.ReadText(Field::tBase)); });
+    AppendDec2Cus(to, token, radix);
+    to.push_back(kSeparator);
   });
   fields.WriteText(Field::tCus, FinalCut(std::move(out)));
 }

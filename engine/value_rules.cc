@@ -24,16 +24,12 @@ const char* ErrorDescription(int number) noexcept {
   }
 }
 
-const char* RuntimeError::what() const noexcept { return ErrorDescription(number_); }
+const char* RuntimeError::what() const noexcept {
+  return ErrorDescription(number_);
+}
 
-void Raise(int number) { throw RuntimeError(number); }
-
-Integer Integer::Of(std::int64_t value) {
-  if (value < std::numeric_limits<std::int16_t>::min() ||
-      value > std::numeric_limits<std::int16_t>::max()) {
-    Raise(kOverflow);
-  }
-  return Integer(static_cast<std::int16_t>(value));
+void Raise(int number) {
+  throw RuntimeError(number);
 }
 
 void NumericValue::Add(Integer term) {
@@ -41,7 +37,9 @@ void NumericValue::Add(Integer term) {
   if (value_ < -32768 || value_ > 32767) is_long_ = true;
 }
 
-Long Len(TextView s) { return static_cast<Long>(s.size()); }
+Long Len(TextView s) {
+  return static_cast<Long>(s.size());
+}
 
 TextView Mid(TextView s, Long start, Long length) {
   if (start < 1 || length < 0) Raise(kInvalidProcedureCall);
@@ -82,8 +80,12 @@ constexpr std::array<char16_t, 32> kHighCodes = {
 
 constexpr std::int16_t kQuestionMark = 63;
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsBlank(char16_t c) {
+  return c == u' ' || c == u'\t';
+}
+bool IsDigit(char16_t c) {
+  return c >= u'0' && c <= u'9';
+}
 
 // The parts of a number text, as positions into it.
 struct NumberSyntax {
@@ -180,17 +182,45 @@ Text CStr(Integer i) {
 void AppendDecimal(Text& out, Long n) {
   std::array<char, 12> buffer{};
   const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), n);
-  for (const char* p = buffer.data(); p != result.ptr; ++p) out.push_back(static_cast<char16_t>(*p));
+  const auto length = static_cast<std::size_t>(result.ptr - buffer.data());
+  const std::size_t old_size = out.size();
+  out.resize(old_size + length);
+  for (std::size_t i = 0; i < length; ++i) out[old_size + i] = static_cast<char16_t>(buffer[i]);
 }
 
+namespace {
+
+// The common case of CDbl: blanks, an optional sign, up to 15 digits, blanks.
+// Returns false, without raising, for every other text.
+bool ReadPlainInteger(TextView s, double& out) {
+  const char16_t* p = s.data();
+  const char16_t* const end = p + s.size();
+  while (p != end && IsBlank(*p)) ++p;
+  bool negative = false;
+  if (p != end && (*p == u'-' || *p == u'+')) negative = *p++ == u'-';
+  const char16_t* const digits = p;
+  long long whole = 0;
+  while (p != end && IsDigit(*p) && p - digits < 15) whole = whole * 10 + (*p++ - u'0');
+  if (p == digits) return false;
+  while (p != end && IsBlank(*p)) ++p;
+  if (p != end) return false;
+  out = negative ? -static_cast<double>(whole) : static_cast<double>(whole);
+  return true;
+}
+
+}  // namespace
+
 double CDbl(TextView s) {
+  double plain = 0.0;
+  if (ReadPlainInteger(s, plain)) return plain;
   NumberSyntax syntax;
   if (!ParseSyntax(s, syntax)) Raise(kTypeMismatch);
   double magnitude = 0.0;
   if (syntax.plain_integer) {
     // Up to 15 digits are exact in a double, so no rounding question arises.
     long long whole = 0;
-    for (std::size_t i = syntax.body_begin; i < syntax.body_end; ++i) whole = whole * 10 + (s[i] - u'0');
+    for (std::size_t i = syntax.body_begin; i < syntax.body_end; ++i)
+      whole = whole * 10 + (s[i] - u'0');
     magnitude = static_cast<double>(whole);
   } else {
     std::string ascii;
@@ -214,33 +244,38 @@ double CDbl(TextView s) {
   return syntax.negative ? -magnitude : magnitude;
 }
 
-Integer CInt(double x) {
-  const double r = std::nearbyint(x);
-  if (!(r >= -32768.0 && r <= 32767.0)) Raise(kOverflow);
-  return Integer(static_cast<std::int16_t>(r));
+namespace {
+
+// `x` rounded half to even, for |x| < 2^62 (callers check a looser range
+// first, which also turns NaN away).
+long long RoundHalfEven(double x) {
+  auto whole = static_cast<long long>(x);
+  if (static_cast<double>(whole) > x) --whole;  // now the floor
+  const double fraction = x - static_cast<double>(whole);
+  if (fraction > 0.5 || (fraction == 0.5 && (whole & 1) != 0)) ++whole;
+  return whole;
 }
 
-Integer CInt(TextView s) { return CInt(CDbl(s)); }
+}  // namespace
+
+Integer CInt(double x) {
+  if (!(x > -40000.0 && x < 40000.0)) Raise(kOverflow);
+  return Integer::Of(RoundHalfEven(x));
+}
+
+Integer CInt(TextView s) {
+  return CInt(CDbl(s));
+}
 
 Long CLng(double x) {
-  const double r = std::nearbyint(x);
-  if (!(r >= -2147483648.0 && r <= 2147483647.0)) Raise(kOverflow);
+  if (!(x > -3e9 && x < 3e9)) Raise(kOverflow);
+  const long long r = RoundHalfEven(x);
+  if (r < -2147483648LL || r > 2147483647LL) Raise(kOverflow);
   return static_cast<Long>(r);
 }
 
-Long CLng(TextView s) { return CLng(CDbl(s)); }
-
-Integer Int(double x) {
-  const double r = std::floor(x);
-  if (!(r >= -32768.0 && r <= 32767.0)) Raise(kOverflow);
-  return Integer(static_cast<std::int16_t>(r));
-}
-
-double Divide(double x, double y) {
-  if (y == 0.0) Raise(kDivisionByZero);
-  const double q = x / y;
-  if (!std::isfinite(q)) Raise(kOverflow);
-  return q;
+Long CLng(TextView s) {
+  return CLng(CDbl(s));
 }
 
 }  // namespace zolm

@@ -75,7 +75,10 @@ class Integer {
   constexpr Integer(std::int16_t value) : value_(value) {}  // NOLINT: implicit by design
 
   // `value` as an Integer; raises 6 when it lies outside -32768..32767.
-  static Integer Of(std::int64_t value);
+  static Integer Of(std::int64_t value) {
+    if (value < -32768 || value > 32767) Raise(kOverflow);
+    return Integer(static_cast<std::int16_t>(value));
+  }
 
   constexpr std::int16_t value() const { return value_; }
 
@@ -156,10 +159,21 @@ Long CLng(double x);
 Long CLng(TextView s);
 
 // The greatest whole number <= `x`, as an Integer; raises 6 out of range.
-Integer Int(double x);
+inline Integer Int(double x) {
+  // floor(x) lies in range exactly when x does in [-32768, 32768); NaN fails.
+  if (!(x >= -32768.0 && x < 32768.0)) Raise(kOverflow);
+  auto whole = static_cast<int>(x);  // truncates towards zero
+  if (whole > x) --whole;
+  return Integer(static_cast<std::int16_t>(whole));
+}
 
 // `x / y`. Raises 11 if `y` is 0 and 6 when the quotient is no finite number.
-double Divide(double x, double y);
+inline double Divide(double x, double y) {
+  if (y == 0.0) Raise(kDivisionByZero);
+  const double q = x / y;
+  if (!(q - q == 0.0)) Raise(kOverflow);  // infinite or NaN
+  return q;
+}
 
 }  // namespace zolm
 

@@ -25,7 +25,8 @@ struct ReadRow {
 
 void CheckRead(const ReadRow& row, NumericValue (*read)(TextView, Integer)) {
   NumericValue result;
-  const int error = ErrorOf([&] { result = read(row.text, Integer(static_cast<std::int16_t>(row.base))); });
+  const int error =
+      ErrorOf([&] { result = read(row.text, Integer(static_cast<std::int16_t>(row.base))); });
   if (row.kind == Kind::kError) {
     EXPECT_EQ(error, row.value_or_error);
     return;
@@ -157,9 +158,12 @@ TEST(Dec2CusTest, Table) {
   for (const auto& row : rows) {
     SCOPED_TRACE(Show(row.text) + " base " + std::to_string(row.base));
     Text result;
-    EXPECT_EQ(ErrorOf([&] { result = Dec2Cus(row.text, Integer(static_cast<std::int16_t>(row.base))); }),
-              row.error);
-    if (row.error == 0) EXPECT_EQ(Show(result), Show(row.expected));
+    EXPECT_EQ(
+        ErrorOf([&] { result = Dec2Cus(row.text, Integer(static_cast<std::int16_t>(row.base))); }),
+        row.error);
+    if (row.error == 0) {
+      EXPECT_EQ(Show(result), Show(row.expected));
+    }
   }
 }
 

@@ -1,1 +1,242 @@
+#include "window/convert_commands.h"
+
 #include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "tests/test_support.h"
+
+namespace zolm {
+namespace {
+
+using testing::ErrorOf;
+using testing::Show;
+
+using Command = void (*)(FieldSet&);
+
+struct Fields {
+  Text asc, dec, hex, cus, base;
+};
+
+FieldModel ModelOf(const Fields& f) {
+  FieldModel model;
+  model.WriteText(Field::tAsc, f.asc);
+  model.WriteText(Field::tDec, f.dec);
+  model.WriteText(Field::tHex, f.hex);
+  model.WriteText(Field::tCus, f.cus);
+  model.WriteText(Field::tBase, f.base);
+  return model;
+}
+
+void ExpectFields(const FieldModel& model, const Fields& f) {
+  EXPECT_EQ(Show(model.text(Field::tAsc)), Show(f.asc)) << "tAsc";
+  EXPECT_EQ(Show(model.text(Field::tDec)), Show(f.dec)) << "tDec";
+  EXPECT_EQ(Show(model.text(Field::tHex)), Show(f.hex)) << "tHex";
+  EXPECT_EQ(Show(model.text(Field::tCus)), Show(f.cus)) << "tCus";
+  EXPECT_EQ(Show(model.text(Field::tBase)), Show(f.base)) << "tBase";
+}
+
+const Text kAsc = u"Hello!";
+const Text kDec = u"72 101 108 108 111 33";
+const Text kHex = u"48 65 6C 6C 6F 21";
+
+struct CommandRow {
+  const char* name;
+  Command command;
+  Fields before;
+  int error;
+  Fields after;
+};
+
+TEST(ConvertCommandsTest, Table) {
+  const CommandRow rows[] = {
+      // Each command from the start texts, and from its trimmed own field.
+      {"ascc start", ascc, {kAsc, kDec, kHex, kHex, u"16"}, 0, {kAsc, kDec, kHex, kHex, u"16"}},
+      {"ascc trims",
+       ascc,
+       {u"  Hello!  ", u"", u"", u"", u"16"},
+       0,
+       {kAsc, kDec, kHex, kHex, u"16"}},
+      {"dec trims",
+       dec,
+       {u"", u"  72 101 ", u"", u"", u"16"},
+       0,
+       {u"He", u"72 101", u"48 65", u"48 65", u"16"}},
+      {"hex trims",
+       hex,
+       {u"", u"", u" 48 65", u"", u"16"},
+       0,
+       {u"He", u"72 101", u"48 65", u"48 65", u"16"}},
+      {"cus radix 2",
+       cus,
+       {u"", u"", u"", u"1001000 1100101", u"2"},
+       0,
+       {u"He", u"72 101", u"48 65", u"1001000 1100101", u"2"}},
+      {"ascc radix 36 with blanks",
+       ascc,
+       {u"Hi", u"", u"", u"", u" 36 "},
+       0,
+       {u"Hi", u"72 105", u"48 69", u"20 2X", u" 36 "}},
+      // A field of spaces only is emptied before the chain runs.
+      {"ascc blank",
+       ascc,
+       {u"   ", kDec, kHex, kHex, u"16"},
+       kInvalidProcedureCall,
+       {u"", kDec, kHex, kHex, u"16"}},
+      {"dec blank",
+       dec,
+       {kAsc, u"  ", kHex, kHex, u"16"},
+       kTypeMismatch,
+       {kAsc, u"", kHex, kHex, u"16"}},
+      // Radix of letters: the chain stops where d2c or c2d runs; earlier
+      // targets keep their new texts, later ones their old.
+      {"cus bad radix",
+       cus,
+       {kAsc, kDec, kHex, u" 48 65 6C 6C 6F 21 ", u"abc"},
+       kTypeMismatch,
+       {kAsc, kDec, kHex, kHex, u"abc"}},
+      {"ascc bad radix",
+       ascc,
+       {u"He", kDec, kHex, kHex, u"abc"},
+       kTypeMismatch,
+       {u"He", u"72 101", u"48 65", kHex, u"abc"}},
+      {"dec bad radix",
+       dec,
+       {kAsc, u"72 101", kHex, kHex, u"abc"},
+       kTypeMismatch,
+       {u"He", u"72 101", u"48 65", kHex, u"abc"}},
+      {"hex bad radix",
+       hex,
+       {kAsc, kDec, u"48 65", kHex, u"abc"},
+       kTypeMismatch,
+       {kAsc, u"72 101", u"48 65", kHex, u"abc"}},
+      // A failing first transform writes nothing but the trim.
+      {"dec bad code",
+       dec,
+       {kAsc, u" 72 4A ", kHex, kHex, u"16"},
+       kTypeMismatch,
+       {kAsc, u"72 4A", kHex, kHex, u"16"}},
+      {"hex code beyond 255",
+       hex,
+       {kAsc, kDec, u"FF 100", kHex, u"16"},
+       kInvalidProcedureCall,
+       {kAsc, u"255 256", u"FF 100", u"FF 100", u"16"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    FieldModel model = ModelOf(row.before);
+    EXPECT_EQ(ErrorOf([&] { row.command(model); }), row.error);
+    ExpectFields(model, row.after);
+  }
+}
+
+TEST(FocusRuleTest, SelectsTheWholeText) {
+  struct Row {
+    Field field;
+    Text text;
+    Long length;
+  };
+  const Row rows[] = {
+      {Field::tCus, kHex, 17}, {Field::tBase, u"16", 2},    {Field::tAsc, u"", 0},
+      {Field::tDec, u"  ", 2}, {Field::tHex, u"\u20AC", 1},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(FieldName(row.field));
+    FieldModel model;
+    model.WriteText(row.field, row.text);
+    model.SetSelStart(row.field, 3);
+    FocusRule(model, row.field);
+    EXPECT_EQ(model.sel_start(row.field), 0);
+    EXPECT_EQ(model.sel_length(row.field), row.length);
+    EXPECT_EQ(model.text(row.field), row.text);
+  }
+}
+
+// Random texts of code-page characters: the Ascii row survives ascc then dec,
+// and hex, or cus with radix 16, rebuild the same decimal row.
+TEST(ConvertPropertiesTest, RowsConvertIntoOneAnother) {
+  std::mt19937 random(42);
+  std::uniform_int_distribution<int> length(1, 60);
+  std::uniform_int_distribution<int> code(0, 255);
+  for (int n = 0; n < 2000; ++n) {
+    Text text;
+    for (int i = length(random); i > 0; --i) text.push_back(Chr(code(random)));
+    if (Trim(text).empty()) continue;
+    FieldModel model;
+    model.WriteText(Field::tAsc, text);
+    ASSERT_EQ(ErrorOf([&] { ascc(model); }), 0) << Show(text);
+    const FieldModel after_ascc = model;
+    ASSERT_EQ(ErrorOf([&] { dec(model); }), 0) << Show(text);
+    ASSERT_EQ(Show(model.text(Field::tAsc)), Show(Trim(text)));
+
+    for (Command command : {hex, cus}) {
+      FieldModel again = after_ascc;
+      again.WriteText(Field::tDec, u"");
+      ASSERT_EQ(ErrorOf([&] { command(again); }), 0) << Show(text);
+      ASSERT_EQ(Show(again.text(Field::tDec)), Show(after_ascc.text(Field::tDec)));
+      ASSERT_EQ(Show(again.text(Field::tAsc)), Show(Trim(text)));
+    }
+  }
+}
+
+// Each command's chain: its own field and its three transforms, in order.
+struct Chain {
+  Command command;
+  Field own;
+  Command steps[3];
+};
+const Chain kChains[] = {
+    {ascc, Field::tAsc, {a2d, d2h, d2c}},
+    {dec, Field::tDec, {d2a, d2h, d2c}},
+    {hex, Field::tHex, {h2d, d2c, d2a}},
+    {cus, Field::tCus, {c2d, d2a, d2h}},
+};
+
+// Random field sets from a small alphabet that fails often. A command must
+// equal its trim followed by its transforms run one by one up to the first
+// failing one: same error, same fields. So a failing command leaves every
+// field its chain had not yet written as it was, tBase never changes, and a
+// completing command leaves its own field trimmed.
+TEST(ConvertPropertiesTest, CommandsStopAtTheFirstFailingStep) {
+  std::mt19937 random(7);
+  const Text alphabet = u"0123456789ABCDEFaz -.*\u20AC";
+  const Text radixes[] = {u"16", u"2", u" 10 ", u"36", u"abc", u"0", u"-2", u"15.7", u""};
+  std::uniform_int_distribution<int> length(0, 12);
+  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+  std::uniform_int_distribution<std::size_t> pick_radix(0, std::size(radixes) - 1);
+  auto random_text = [&] {
+    Text t;
+    for (int i = length(random); i > 0; --i) t.push_back(alphabet[pick(random)]);
+    return t;
+  };
+  int failures = 0;
+  for (int n = 0; n < 20000; ++n) {
+    const Chain& chain = kChains[static_cast<std::size_t>(n) % std::size(kChains)];
+    FieldModel model;
+    for (const Field f : kAllFields) model.WriteText(f, random_text());
+    model.WriteText(Field::tBase, radixes[pick_radix(random)]);
+    const FieldModel before = model;
+
+    FieldModel expected = before;
+    expected.WriteText(chain.own, Text(Trim(before.text(chain.own))));
+    int expected_error = 0;
+    for (Command step : chain.steps) {
+      expected_error = ErrorOf([&] { step(expected); });
+      if (expected_error != 0) break;
+    }
+
+    const int error = ErrorOf([&] { chain.command(model); });
+    ASSERT_TRUE(error == 0 || error == 5 || error == 6 || error == 11 || error == 13) << error;
+    ASSERT_EQ(error, expected_error);
+    for (const Field f : kAllFields) {
+      ASSERT_EQ(Show(model.text(f)), Show(expected.text(f))) << FieldName(f);
+    }
+    ASSERT_EQ(model.text(Field::tBase), before.text(Field::tBase));
+    if (error != 0) ++failures;
+  }
+  EXPECT_GT(failures, 1000);
+}
+
+}  // namespace
+}  // namespace zolm

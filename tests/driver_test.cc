@@ -1,4 +1,6 @@
 // The test driver's protocol, end to end through the built zolm-driver binary.
+#include "tests/driver/driver.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -6,8 +8,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "tests/driver/driver.h"
 
 namespace zolm {
 namespace {
@@ -80,6 +80,27 @@ TEST(DriverTest, TextsRoundTripEvery16BitUnit) {
        R"({"fields":{"tAsc":"\u0000\u20ac\u00ff","tDec":"0 128 255","tHex":"48 65 6C 6C 6F 21","tCus":"48 65 6C 6C 6F 21","tBase":"16"},"error":0})"},
       {"{\"op\":\"a2d\",\"fields\":{\"tAsc\":\"\xe2\x82\xac\\udc00\\\"\"}}",
        R"({"fields":{"tAsc":"\u20ac\udc00\"","tDec":"128 63 34","tHex":"48 65 6C 6C 6F 21","tCus":"48 65 6C 6C 6F 21","tBase":"16"},"error":0})"},
+  });
+}
+
+TEST(DriverTest, FieldOperations) {
+  CheckExchanges({
+      // A command from its own field, the rest from the start texts.
+      {R"({"op":"ascc","fields":{"tAsc":"  Hi  "}})",
+       R"({"fields":{"tAsc":"Hi","tDec":"72 105","tHex":"48 69","tCus":"48 69","tBase":"16"},"error":0})"},
+      // A chain stopped by a bad radix keeps what it wrote before.
+      {R"({"op":"hex","fields":{"tHex":"48 65","tBase":"abc"}})",
+       R"({"fields":{"tAsc":"Hello!","tDec":"72 101","tHex":"48 65","tCus":"48 65 6C 6C 6F 21","tBase":"abc"},"error":13})"},
+      // One transform alone; an empty bare code reads as 0.
+      {R"({"op":"h2d","fields":{"tHex":"48  65"}})",
+       R"({"fields":{"tAsc":"Hello!","tDec":"72 0 101","tHex":"48  65","tCus":"48 65 6C 6C 6F 21","tBase":"16"},"error":0})"},
+      {R"({"op":"a2d","fields":{"tAsc":""}})",
+       R"({"fields":{"tAsc":"","tDec":"72 101 108 108 111 33","tHex":"48 65 6C 6C 6F 21","tCus":"48 65 6C 6C 6F 21","tBase":"16"},"error":5})"},
+      // The focus rule.
+      {R"({"op":"focus","field":"tCus"})",
+       R"({"fields":{"tAsc":"Hello!","tDec":"72 101 108 108 111 33","tHex":"48 65 6C 6C 6F 21","tCus":"48 65 6C 6C 6F 21","tBase":"16"},"error":0,"selStart":0,"selLength":17})"},
+      {R"({"op":"focus","field":"tAsc","fields":{"tAsc":""}})",
+       R"({"fields":{"tAsc":"","tDec":"72 101 108 108 111 33","tHex":"48 65 6C 6C 6F 21","tCus":"48 65 6C 6C 6F 21","tBase":"16"},"error":0,"selStart":0,"selLength":0})"},
   });
 }
 

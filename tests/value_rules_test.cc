@@ -90,7 +90,9 @@ TEST(TextOperationsTest, ResultsAndErrors) {
     SCOPED_TRACE(row.name);
     Text result;
     EXPECT_EQ(ErrorOf([&] { result = row.run(); }), row.error);
-    if (row.error == 0) EXPECT_EQ(Show(result), Show(row.expected));
+    if (row.error == 0) {
+      EXPECT_EQ(Show(result), Show(row.expected));
+    }
   }
 }
 
@@ -161,7 +163,9 @@ TEST(CDblTest, AcceptsExactlyTheNumberGrammar) {
     SCOPED_TRACE(Show(row.text));
     double value = 0;
     EXPECT_EQ(ErrorOf([&] { value = CDbl(row.text); }), row.error);
-    if (row.error == 0) EXPECT_DOUBLE_EQ(value, row.value);
+    if (row.error == 0) {
+      EXPECT_DOUBLE_EQ(value, row.value);
+    }
     EXPECT_EQ(IsNumeric(row.text), row.error != kTypeMismatch);
   }
 }
@@ -201,9 +205,13 @@ TEST(RoundingTest, CIntHalfToEvenAndIntFloors) {
     SCOPED_TRACE(row.x);
     Integer rounded, floored;
     EXPECT_EQ(ErrorOf([&] { rounded = CInt(row.x); }), row.cint_error);
-    if (row.cint_error == 0) EXPECT_EQ(rounded.value(), row.cint);
+    if (row.cint_error == 0) {
+      EXPECT_EQ(rounded.value(), row.cint);
+    }
     EXPECT_EQ(ErrorOf([&] { floored = Int(row.x); }), row.int_error);
-    if (row.int_error == 0) EXPECT_EQ(floored.value(), row.floor);
+    if (row.int_error == 0) {
+      EXPECT_EQ(floored.value(), row.floor);
+    }
   }
 }
 

@@ -48,7 +48,9 @@ std::string NumericAnswer(const NumericValue& value) {
          (value.is_long() ? "Long" : "Integer") + "\"}";
 }
 
-std::string ErrorAnswer(int number) { return "{\"error\":" + std::to_string(number) + "}"; }
+std::string ErrorAnswer(int number) {
+  return "{\"error\":" + std::to_string(number) + "}";
+}
 
 std::optional<Field> FieldNamed(std::string_view name) {
   for (const Field field : kAllFields) {
@@ -65,7 +67,8 @@ FieldModel FieldsOf(const Value& request) {
   for (const auto& [name, value] : fields->object) {
     const auto field = FieldNamed(name);
     if (!field) throw BadRequest{"unknown field \"" + name + "\""};
-    if (value.kind != Value::Kind::kString) throw BadRequest{"field \"" + name + "\" must be a string"};
+    if (value.kind != Value::Kind::kString)
+      throw BadRequest{"field \"" + name + "\" must be a string"};
     model.WriteText(*field, value.string);
   }
   return model;
@@ -82,8 +85,8 @@ std::string FieldsJson(const FieldModel& model) {
 
 const std::map<std::string, std::function<void(FieldSet&)>, std::less<>>& FieldOperations() {
   static const std::map<std::string, std::function<void(FieldSet&)>, std::less<>> operations = {
-      {"a2d", a2d},   {"d2a", d2a}, {"d2h", d2h}, {"d2c", d2c}, {"c2d", c2d},
-      {"h2d", h2d},   {"ascc", ascc}, {"dec", dec}, {"hex", hex}, {"cus", cus}};
+      {"a2d", a2d}, {"d2a", d2a},   {"d2h", d2h}, {"d2c", d2c}, {"c2d", c2d},
+      {"h2d", h2d}, {"ascc", ascc}, {"dec", dec}, {"hex", hex}, {"cus", cus}};
   return operations;
 }
 
@@ -117,8 +120,8 @@ std::string Run(const Value& request) {
     if (!field) throw BadRequest{"unknown field in \"field\""};
     FieldModel model = FieldsOf(request);
     FocusRule(model, *field);
-    return "{\"fields\":" + FieldsJson(model) + ",\"error\":0,\"selStart\":" +
-           std::to_string(model.sel_start(*field)) +
+    return "{\"fields\":" + FieldsJson(model) +
+           ",\"error\":0,\"selStart\":" + std::to_string(model.sel_start(*field)) +
            ",\"selLength\":" + std::to_string(model.sel_length(*field)) + "}";
   }
 

@@ -33,8 +33,8 @@ class Parser {
   }
 
   void SkipSpace() {
-    while (pos_ < text_.size() &&
-           (text_[pos_] == ' ' || text_[pos_] == '\t' || text_[pos_] == '\r' || text_[pos_] == '\n')) {
+    while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t' ||
+                                   text_[pos_] == '\r' || text_[pos_] == '\n')) {
       ++pos_;
     }
   }
@@ -156,14 +156,30 @@ class Parser {
         const char e = text_[pos_++];
         char16_t unit = 0;
         switch (e) {
-          case '"': unit = u'"'; break;
-          case '\\': unit = u'\\'; break;
-          case '/': unit = u'/'; break;
-          case 'b': unit = u'\b'; break;
-          case 'f': unit = u'\f'; break;
-          case 'n': unit = u'\n'; break;
-          case 'r': unit = u'\r'; break;
-          case 't': unit = u'\t'; break;
+          case '"':
+            unit = u'"';
+            break;
+          case '\\':
+            unit = u'\\';
+            break;
+          case '/':
+            unit = u'/';
+            break;
+          case 'b':
+            unit = u'\b';
+            break;
+          case 'f':
+            unit = u'\f';
+            break;
+          case 'n':
+            unit = u'\n';
+            break;
+          case 'r':
+            unit = u'\r';
+            break;
+          case 't':
+            unit = u'\t';
+            break;
           case 'u':
             if (!Hex4(unit)) return false;
             break;
