@@ -221,6 +221,45 @@ TEST(RoundTripTest, NegativeValuesWriteQuotientAndRemainderDigit) {
   }
 }
 
+// Dec2Cus step by step with its divisions in double, as the legacy runtime
+// did them: the reference for the writer's integer quotients.
+Text LiteralDec2Cus(TextView inS, Integer base) {
+  Text result;
+  Integer value = Int(CDbl(inS));
+  Integer place(1), count(1);
+  for (;;) {
+    const Integer next = base * place;
+    if (next > value && count >= Integer(2)) break;
+    place = next;
+    count = count + Integer(1);
+  }
+  for (Integer k = count; k >= Integer(1); k = k - Integer(1)) {
+    const Integer q = Int(Divide(value.value(), place.value()));
+    value = value - place * q;
+    if (q <= Integer(9)) {
+      result += CStr(q);
+    } else {
+      result.push_back(Chr((q + Integer(55)).value()));
+    }
+    place = CInt(Divide(place.value(), base.value()));
+  }
+  return result;
+}
+
+TEST(Dec2CusTest, MatchesDoubleDivisionsForEveryValue) {
+  for (const int base : {-32768, -300, -182, -181, -16, -3, -2, -1, 0, 1, 2, 3, 7, 16, 181, 182}) {
+    const Integer b(static_cast<std::int16_t>(base));
+    for (int value = -32768; value <= 32767; value += (base >= -1 && base <= 1) ? 97 : 1) {
+      const Text text = CStr(Integer(static_cast<std::int16_t>(value)));
+      Text expected, actual;
+      const int expected_error = ErrorOf([&] { expected = LiteralDec2Cus(text, b); });
+      const int actual_error = ErrorOf([&] { actual = Dec2Cus(text, b); });
+      ASSERT_EQ(actual_error, expected_error) << value << " base " << base;
+      ASSERT_EQ(Show(actual), Show(expected)) << value << " base " << base;
+    }
+  }
+}
+
 // Hex2Dec is Cust2Dec in base 16, results and errors alike, on random texts.
 TEST(HexReaderTest, AgreesWithCustomReaderInBase16) {
   std::mt19937 random(20261208);
