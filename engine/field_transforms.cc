@@ -116,8 +116,14 @@ void AppendValue(Text& out, const NumericValue& value) {
 }
 
 // The radix text as a whole, for the report of a radix that fails.
-auto RadixPlace() {
-  return WholeRow(ErrorPlace::Kind::kRadix, Field::tBase);
+auto RadixPlace(TextView radix_text) {
+  return [radix_text] {
+    ErrorPlace place;
+    place.kind = ErrorPlace::Kind::kRadix;
+    place.field = Field::tBase;
+    place.code = Text(radix_text);
+    return place;
+  };
 }
 
 }  // namespace
@@ -156,8 +162,8 @@ void d2h(FieldSet& fields) {
 void d2c(FieldSet& fields) {
   const Text text = fields.ReadText(Field::tDec);
   Text out = SpaceLedWalk(Field::tDec, text, [&fields](TextView token, Text& to) {
-    const Integer radix =
-        AtPlace(RadixPlace(), [&] { return CInt(fields.ReadText(Field::tBase)); });
+    const Text radix_text = fields.ReadText(Field::tBase);
+    const Integer radix = AtPlace(RadixPlace(radix_text), [&] { return CInt(radix_text); });
     AppendDec2Cus(to, token, radix);
     to.push_back(kSeparator);
   });
@@ -167,8 +173,8 @@ void d2c(FieldSet& fields) {
 void c2d(FieldSet& fields) {
   const Text text = fields.ReadText(Field::tCus);
   Text out = BareWalk(Field::tCus, text, [&fields](TextView token, Text& to) {
-    const Integer radix =
-        AtPlace(RadixPlace(), [&] { return Int(CDbl(fields.ReadText(Field::tBase))); });
+    const Text radix_text = fields.ReadText(Field::tBase);
+    const Integer radix = AtPlace(RadixPlace(radix_text), [&] { return Int(CDbl(radix_text)); });
     AppendValue(to, Cust2Dec(token, radix));
   });
   fields.WriteText(Field::tDec, FinalCut(std::move(out)));

@@ -1,0 +1,270 @@
+// The real window, driven as a user would: its controls, the start state, the
+// Tab walk, mouse clicks, the Convert buttons and the error report.
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+#include <vector>
+
+#include "window/convert_commands.h"
+#include "window/main_window.h"
+
+namespace zolm {
+namespace {
+
+// Records reports instead of showing a modal message box.
+class RecordingReporter final : public ErrorReporter {
+ public:
+  explicit RecordingReporter(std::vector<QString>* reports) : reports_(reports) {}
+  void Report(QWidget*, const RuntimeError& error) override {
+    reports_->push_back(ErrorReportText(error));
+  }
+
+ private:
+  std::vector<QString>* reports_;
+};
+
+}  // namespace
+
+class Form1Test : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    reports_.clear();
+    form_ = std::make_unique<Form1>();
+    form_->SetErrorReporter(std::make_unique<RecordingReporter>(&reports_));
+    form_->show();
+    QApplication::setActiveWindow(form_.get());
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+  }
+  void cleanup() { form_.reset(); }
+
+  void controlTable_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QRect>("geometry");  // pixels: twips / 15
+    QTest::addColumn<QString>("text");
+    const struct {
+      const char* name;
+      const char* kind;
+      QRect geometry;
+      const char* text;
+    } rows[] = {
+        {"tCus", "QLineEdit", {56, 8, 497, 19}, "48 65 6C 6C 6F 21"},
+        {"tBase", "QLineEdit", {616, 8, 33, 19}, "16"},
+        {"tHex", "QLineEdit", {56, 40, 497, 19}, "48 65 6C 6C 6F 21"},
+        {"tAsc", "QLineEdit", {56, 72, 497, 19}, "Hello!"},
+        {"tDec", "QLineEdit", {56, 104, 497, 19}, "72 101 108 108 111 33"},
+        {"Label1", "QLabel", {8, 40, 81, 17}, "Hex"},
+        {"hex", "QPushButton", {560, 40, 49, 25}, "Convert"},
+        {"Label3", "QLabel", {8, 72, 81, 17}, "Ascii"},
+        {"Label4", "QLabel", {8, 128, 209, 17}, "Zolm Converter 1.00"},
+        {"ascc", "QPushButton", {560, 72, 49, 25}, "Convert"},
+        {"dec", "QPushButton", {560, 104, 49, 25}, "Convert"},
+        {"Label2", "QLabel", {8, 104, 81, 17}, "Decimal"},
+        {"cus", "QPushButton", {560, 8, 49, 25}, "Convert"},
+        {"Label5", "QLabel", {8, 8, 81, 17}, "Custom"},
+    };
+    for (const auto& row : rows) {
+      QTest::newRow(row.name) << row.kind << row.geometry << row.text;
+    }
+  }
+
+  void controlTable() {
+    QFETCH(QString, kind);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, text);
+    const QString name = QString::fromLatin1(QTest::currentDataTag());
+    auto* control = form_->findChild<QWidget*>(name);
+    QVERIFY(control != nullptr);
+    QCOMPARE(QString::fromLatin1(control->metaObject()->className()), kind);
+    QCOMPARE(control->geometry(), geometry);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+      QCOMPARE(edit->text(), text);
+      QVERIFY(!edit->accessibleName().isEmpty());
+    } else if (auto* label = qobject_cast<QLabel*>(control)) {
+      QCOMPARE(label->text(), text);
+      QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+    } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+      QCOMPARE(button->text(), text);
+      QVERIFY(button->accessibleName().startsWith(QStringLiteral("Convert ")));
+    }
+  }
+
+  void windowFrame() {
+    QCOMPARE(form_->windowTitle(), QStringLiteral("Zolm Converter"));
+    QCOMPARE(form_->size(), QSize(676, 147));
+    QCOMPARE(form_->minimumSize(), form_->maximumSize());
+    QCOMPARE(form_->findChildren<QWidget*>().size(), 14);
+    // A text box is drawn over the caption label whose box reaches under it.
+    const QList<QObject*> stack = form_->children();
+    QVERIFY(stack.indexOf(form_->findChild<QLabel*>(QStringLiteral("Label5"))) <
+            stack.indexOf(form_->TextBox(Field::tCus)));
+  }
+
+  void startState() {
+    QLineEdit* cus = form_->TextBox(Field::tCus);
+    QTRY_COMPARE(QApplication::focusWidget(), cus);
+    QTRY_COMPARE(cus->selectedText(), QStringLiteral("48 65 6C 6C 6F 21"));
+    QCOMPARE(cus->selectionStart(), 0);
+  }
+
+  void tabWalk() {
+    const char* order[] = {"tBase", "tHex", "tAsc", "tDec", "hex", "ascc", "dec", "cus", "tCus"};
+    QTRY_COMPARE(QApplication::focusWidget(), form_->TextBox(Field::tCus));
+    for (const char* name : order) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* focused = QApplication::focusWidget();
+      QVERIFY(focused != nullptr);
+      QCOMPARE(focused->objectName(), QString::fromLatin1(name));
+      if (auto* edit = qobject_cast<QLineEdit*>(focused)) {
+        QTRY_COMPARE(edit->selectedText(), edit->text());
+      }
+    }
+    // Shift+Tab walks back and selects too.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cus"));
+  }
+
+  void mouseClickSelectsWholeText() {
+    QLineEdit* asc = form_->TextBox(Field::tAsc);
+    QTest::mouseClick(asc, Qt::LeftButton, Qt::NoModifier, QPoint(20, asc->height() / 2));
+    QTRY_COMPARE(QApplication::focusWidget(), asc);
+    QTRY_COMPARE(asc->selectedText(), QStringLiteral("Hello!"));
+  }
+
+  void convertButtons_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("before");  // tAsc tDec tHex tCus tBase
+    QTest::addColumn<QStringList>("after");
+    const QString hex = QStringLiteral("48 65 6C 6C 6F 21");
+    const QString dec = QStringLiteral("72 101 108 108 111 33");
+    QTest::newRow("ascc trims and rewrites the codes")
+        << "ascc" << QStringList{"  Hi  ", "", "", "", "16"}
+        << QStringList{"Hi", "72 105", "48 69", "48 69", "16"};
+    QTest::newRow("dec rewrites the text")
+        << "dec" << QStringList{"", dec, "", "", "2"}
+        << QStringList{"Hello!", dec, hex, "1001000 1100101 1101100 1101100 1101111 100001", "2"};
+    QTest::newRow("hex via the decimal row") << "hex" << QStringList{"", "", "41 42", "", "8"}
+                                             << QStringList{"AB", "65 66", "41 42", "101 102", "8"};
+    QTest::newRow("cus with radix 36") << "cus" << QStringList{"", "", "", "20 21", "36"}
+                                       << QStringList{"HI", "72 73", "48 49", "20 21", "36"};
+  }
+
+  void convertButtons() {
+    QFETCH(QString, button);
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, after);
+    SetFields(before);
+    QTest::mouseClick(form_->findChild<QPushButton*>(button), Qt::LeftButton);
+    QCOMPARE(Fields(), after);
+    QVERIFY(reports_.empty());
+  }
+
+  void errorReportKeepsTheWindowRunning() {
+    SetFields({"Hello!", "72 101", "48 65", "48 65", "abc"});
+    QTest::mouseClick(form_->findChild<QPushButton*>(QStringLiteral("dec")), Qt::LeftButton);
+    QCOMPARE(reports_.size(), std::size_t{1});
+    QVERIFY(reports_[0].startsWith(QStringLiteral("Run-time error '13':\n\nType mismatch")));
+    // d2a and d2h ran before d2c failed; tCus keeps its text.
+    QCOMPARE(Fields(), (QStringList{"He", "72 101", "48 65", "48 65", "abc"}));
+    QVERIFY(form_->isVisible());
+
+    // The next Convert works.
+    form_->TextBox(Field::tBase)->setText(QStringLiteral("16"));
+    QTest::mouseClick(form_->findChild<QPushButton*>(QStringLiteral("dec")), Qt::LeftButton);
+    QCOMPARE(reports_.size(), std::size_t{1});
+    QCOMPARE(Fields(), (QStringList{"He", "72 101", "48 65", "48 65", "16"}));
+  }
+
+  void errorReportNamesThePlace_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<QString>("focused");
+    QTest::addColumn<QString>("selected");
+    QTest::newRow("decimal code in the middle")
+        << "dec" << QStringList{"", "72 101 4A 33", "", "", "16"}
+        << "Run-time error '13':\n\nType mismatch\nDecimal row, code 3: \"4A\""
+        << "tDec"
+        << "4A";
+    QTest::newRow("doubled space")
+        << "dec" << QStringList{"", "72  101", "", "", "16"}
+        << "Run-time error '13':\n\nType mismatch\nDecimal row, code 2: (empty)"
+        << "tDec"
+        << "";
+    QTest::newRow("bad radix") << "ascc" << QStringList{"Hi", "", "", "", "abc"}
+                               << "Run-time error '13':\n\nType mismatch\nRadix field: \"abc\""
+                               << "tBase"
+                               << "abc";
+    QTest::newRow("empty ascii row")
+        << "ascc" << QStringList{"  ", "", "", "", "16"}
+        << "Run-time error '5':\n\nInvalid procedure call or argument\nAscii row: nothing to "
+           "convert"
+        << "tAsc"
+        << "";
+    QTest::newRow("custom code too large")
+        << "cus" << QStringList{"", "", "", "48 G1 ZZZZZZZZZZZZZZZZZZZZZZZZZZZZ", "16"}
+        << "Run-time error '6':\n\nOverflow\nCustom row, code 3: "
+           "\"ZZZZZZZZZZZZZZZZZZZZZZZ\u2026\""
+        << "tCus"
+        << "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZ";
+    QTest::newRow("hex code beyond 255 in the decimal row")
+        << "hex" << QStringList{"", "", "41 100", "", "16"}
+        << "Run-time error '5':\n\nInvalid procedure call or argument\nDecimal row, code 2: "
+           "\"256\""
+        << "tDec"
+        << "256";
+  }
+
+  void errorReportNamesThePlace() {
+    QFETCH(QString, button);
+    QFETCH(QStringList, before);
+    QFETCH(QString, report);
+    QFETCH(QString, focused);
+    QFETCH(QString, selected);
+    SetFields(before);
+    QTest::mouseClick(form_->findChild<QPushButton*>(button), Qt::LeftButton);
+    QCOMPARE(reports_.size(), std::size_t{1});
+    QCOMPARE(reports_[0], report);
+    QTRY_COMPARE(QApplication::focusWidget()->objectName(), focused);
+    auto* edit = form_->findChild<QLineEdit*>(focused);
+    QTRY_COMPARE(edit->selectedText(), selected);
+  }
+
+  void longTextSurvives() {
+    const QString text(100000, QLatin1Char('7'));
+    QLineEdit* dec = form_->TextBox(Field::tDec);
+    dec->setText(text);
+    QCOMPARE(dec->text().size(), 100000);
+    QCOMPARE(dec->text(), text);
+    // And a command that fails on it reports instead of cutting it.
+    QTest::mouseClick(form_->findChild<QPushButton*>(QStringLiteral("dec")), Qt::LeftButton);
+    QCOMPARE(reports_.size(), std::size_t{1});
+    QVERIFY(reports_[0].endsWith(QStringLiteral("Decimal row: longer than 32,765 characters")));
+    QCOMPARE(dec->text(), text);
+  }
+
+ private:
+  void SetFields(const QStringList& texts) {
+    for (std::size_t i = 0; i < kAllFields.size(); ++i) {
+      form_->TextBox(kAllFields[i])->setText(texts[static_cast<int>(i)]);
+    }
+  }
+  QStringList Fields() const {
+    QStringList texts;
+    for (const Field field : kAllFields) texts << form_->TextBox(field)->text();
+    return texts;
+  }
+
+  std::unique_ptr<Form1> form_;
+  std::vector<QString> reports_;
+};
+
+}  // namespace zolm
+
+QTEST_MAIN(zolm::Form1Test)
+#include "form1_test.moc"

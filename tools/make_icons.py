@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""Draws the program's three icon images as palette PNGs in resources/.
+
+32x32 in 2 colours, 32x32 and 16x16 in 16 colours: a blue tile with a white
+"Z" and, in the coloured ones, an amber bar standing for a row of codes.
+Run it again after changing the drawing; the PNGs are checked in.
+"""
+import os
+import struct
+import zlib
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+OUT = os.path.join(HERE, "..", "resources")
+
+
+def png(path, pixels, palette, bit_depth):
+    height, width = len(pixels), len(pixels[0])
+    raw = bytearray()
+    per_byte = 8 // bit_depth
+    for row in pixels:
+        raw.append(0)  # no filter
+        for i in range(0, width, per_byte):
+            byte = 0
+            for j in range(per_byte):
+                value = row[i + j] if i + j < width else 0
+                byte = (byte << bit_depth) | value
+            raw.append(byte)
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    header = struct.pack(">IIBBBBB", width, height, bit_depth, 3, 0, 0, 0)
+    plte = b"".join(bytes(c) for c in palette)
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n")
+        f.write(chunk(b"IHDR", header))
+        f.write(chunk(b"PLTE", plte))
+        f.write(chunk(b"IDAT", zlib.compress(bytes(raw), 9)))
+        f.write(chunk(b"IEND", b""))
+
+
+def draw(size, colours):
+    """Returns rows of palette indexes: 0 background, 1 tile, 2 letter, 3 bar."""
+    px = [[0] * size for _ in range(size)]
+    s = size / 32.0
+    edge = max(1, round(2 * s))
+    for y in range(edge, size - edge):
+        for x in range(edge, size - edge):
+            px[y][x] = 1
+    stroke = max(2, round(4 * s))
+    top, bottom = round(6 * s), round(22 * s)
+    left, right = round(7 * s), size - round(7 * s)
+    for y in range(top, top + stroke):
+        for x in range(left, right):
+            px[y][x] = 2
+    for y in range(bottom - stroke, bottom):
+        for x in range(left, right):
+            px[y][x] = 2
+    for y in range(top + stroke, bottom - stroke):
+        t = (y - top - stroke) / max(1, (bottom - stroke) - (top + stroke) - 1)
+        cx = round(right - stroke - t * (right - left - stroke))
+        for x in range(cx, min(right, cx + stroke)):
+            px[y][x] = 2
+    if colours > 2:
+        bar_top = round(25 * s)
+        for y in range(bar_top, bar_top + max(1, round(3 * s))):
+            for x in range(left, right):
+                if (x - left) % max(2, round(5 * s)) != max(2, round(5 * s)) - 1:
+                    px[y][x] = 3
+    return px
+
+
+def main():
+    palette16 = [(0, 0, 0), (31, 78, 160), (255, 255, 255), (255, 176, 32)]
+    palette16 += [(0, 0, 0)] * (16 - len(palette16))
+    png(os.path.join(OUT, "zolm-32.png"), draw(32, 16), palette16, 4)
+    png(os.path.join(OUT, "zolm-16.png"), draw(16, 16), palette16, 4)
+    mono = [[1 if v == 1 else 0 for v in row] for row in draw(32, 2)]  # letter shows through
+    png(os.path.join(OUT, "zolm-32-mono.png"), mono, [(255, 255, 255), (0, 0, 0)], 1)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Remakes docs/screenshot.png: runs the program on a virtual screen and grabs
+# its window.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/ensure_packages.sh
+ensure_packages "${BUILD_PACKAGES[@]}" xvfb xauth x11-apps netpbm
+
+if [ ! -f build/build.ninja ]; then
+  cmake -S . -B build -G Ninja
+fi
+cmake --build build --target zolm-converter
+
+xvfb-run -a -s "-screen 0 800x300x24" bash -c '
+  build/zolm-converter &
+  pid=$!
+  for _ in $(seq 50); do
+    xwd -name "Zolm Converter" -silent > /tmp/zolm-window.xwd 2>/dev/null && break
+    sleep 0.2
+  done
+  sleep 1
+  xwd -name "Zolm Converter" -silent > /tmp/zolm-window.xwd
+  kill "$pid"
+'
+xwdtopnm /tmp/zolm-window.xwd 2>/dev/null | pnmtopng > docs/screenshot.png
+rm -f /tmp/zolm-window.xwd
+echo "wrote docs/screenshot.png"

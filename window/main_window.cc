@@ -1,0 +1,257 @@
+#include "window/main_window.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QPushButton>
+#include <limits>
+
+#include "window/convert_commands.h"
+
+namespace zolm {
+
+namespace {
+
+// Positions and sizes are kept in twips, as the original form stored them;
+// 15 twips make one device-independent pixel.
+constexpr int kTwipsPerPixel = 15;
+constexpr int Px(int twips) {
+  return twips / kTwipsPerPixel;
+}
+
+constexpr int kClientWidth = 10140;
+constexpr int kClientHeight = 2205;
+
+enum class Kind { kTextBox, kLabel, kButton };
+
+struct ControlSpec {
+  const char* name;
+  Kind kind;
+  const char* text;
+  const char* accessible_name;
+  int left, top, width, height;
+};
+
+// The fourteen controls in tab order. Labels take no focus.
+constexpr ControlSpec kControls[] = {
+    {"tCus", Kind::kTextBox, "48 65 6C 6C 6F 21", "Custom codes", 840, 120, 7455, 285},
+    {"tBase", Kind::kTextBox, "16", "Radix", 9240, 120, 495, 285},
+    {"tHex", Kind::kTextBox, "48 65 6C 6C 6F 21", "Hex codes", 840, 600, 7455, 285},
+    {"tAsc", Kind::kTextBox, "Hello!", "Ascii text", 840, 1080, 7455, 285},
+    {"tDec", Kind::kTextBox, "72 101 108 108 111 33", "Decimal codes", 840, 1560, 7455, 285},
+    {"Label1", Kind::kLabel, "Hex", nullptr, 120, 600, 1215, 255},
+    {"hex", Kind::kButton, "Convert", "Convert hex codes", 8400, 600, 735, 375},
+    {"Label3", Kind::kLabel, "Ascii", nullptr, 120, 1080, 1215, 255},
+    {"Label4", Kind::kLabel, "Zolm Converter 1.00", nullptr, 120, 1920, 3135, 255},
+    {"ascc", Kind::kButton, "Convert", "Convert Ascii text", 8400, 1080, 735, 375},
+    {"dec", Kind::kButton, "Convert", "Convert decimal codes", 8400, 1560, 735, 375},
+    {"Label2", Kind::kLabel, "Decimal", nullptr, 120, 1560, 1215, 255},
+    {"cus", Kind::kButton, "Convert", "Convert custom codes", 8400, 120, 735, 375},
+    {"Label5", Kind::kLabel, "Custom", nullptr, 120, 120, 1215, 255},
+};
+
+// The field set over the window's five text boxes.
+class TextBoxFields final : public FieldSet {
+ public:
+  explicit TextBoxFields(const std::array<QLineEdit*, 5>& boxes) : boxes_(boxes) {}
+
+  Text ReadText(Field field) override { return box(field)->text().toStdU16String(); }
+  void WriteText(Field field, Text text) override {
+    box(field)->setText(QString::fromStdU16String(text));
+  }
+  void SetSelStart(Field field, Long start) override { box(field)->setCursorPosition(start); }
+  void SetSelLength(Field field, Long length) override {
+    QLineEdit* edit = box(field);
+    edit->setSelection(edit->cursorPosition(), length);
+  }
+
+ private:
+  QLineEdit* box(Field field) const { return boxes_[static_cast<std::size_t>(field)]; }
+  std::array<QLineEdit*, 5> boxes_;
+};
+
+const char* RowName(Field field) {
+  switch (field) {
+    case Field::tAsc:
+      return "Ascii row";
+    case Field::tDec:
+      return "Decimal row";
+    case Field::tHex:
+      return "Hex row";
+    case Field::tCus:
+      return "Custom row";
+    case Field::tBase:
+      return "Radix field";
+  }
+  return "";
+}
+
+// A code as the report shows it: quoted, at most 24 characters with an
+// ellipsis standing for the rest, or (empty).
+QString ShowCode(const Text& code) {
+  if (code.empty()) return QStringLiteral("(empty)");
+  QString text = QString::fromStdU16String(code);
+  constexpr int kLongest = 24;
+  if (text.size() > kLongest) text = text.left(kLongest - 1) + QChar(0x2026);
+  return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+QString PlaceLine(const ErrorPlace& place) {
+  const QString row = QString::fromLatin1(RowName(place.field));
+  switch (place.kind) {
+    case ErrorPlace::Kind::kCode:
+      return QStringLiteral("%1, code %2: %3")
+          .arg(row)
+          .arg(place.code_index)
+          .arg(ShowCode(place.code));
+    case ErrorPlace::Kind::kRadix:
+      return QStringLiteral("%1: %2").arg(row, ShowCode(place.code));
+    case ErrorPlace::Kind::kEmptyRow:
+      return QStringLiteral("%1: nothing to convert").arg(row);
+    case ErrorPlace::Kind::kRowTooLong:
+      // An Ascii row converts up to 32,766 characters, a row of codes 32,765.
+      return QStringLiteral("%1: longer than %2 characters")
+          .arg(row,
+               place.field == Field::tAsc ? QStringLiteral("32,766") : QStringLiteral("32,765"));
+  }
+  return {};
+}
+
+}  // namespace
+
+QString ErrorReportText(const RuntimeError& error) {
+  QString text = QStringLiteral("Run-time error '%1':\n\n%2")
+                     .arg(error.number())
+                     .arg(QString::fromLatin1(error.what()));
+  if (error.place()) text += QLatin1Char('\n') + PlaceLine(*error.place());
+  return text;
+}
+
+void MessageBoxReporter::Report(QWidget* parent, const RuntimeError& error) {
+  QMessageBox box(QMessageBox::Critical, QStringLiteral("Zolm Converter"), ErrorReportText(error),
+                  QMessageBox::Ok, parent);
+  box.exec();
+}
+
+Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<MessageBoxReporter>()) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Zolm Converter"));
+  setFixedSize(Px(kClientWidth), Px(kClientHeight));
+
+  QWidget* previous = nullptr;
+  std::array<QPushButton*, 4> buttons{};
+  std::size_t button_count = 0;
+  for (const ControlSpec& spec : kControls) {
+    QWidget* control = nullptr;
+    const QString text = QString::fromLatin1(spec.text);
+    switch (spec.kind) {
+      case Kind::kTextBox: {
+        auto* edit = new QLineEdit(text, this);
+        // The legacy text box had no length limit; QLineEdit cuts at 32767.
+        edit->setMaxLength(std::numeric_limits<int>::max());
+        edit->installEventFilter(this);
+        control = edit;
+        break;
+      }
+      case Kind::kLabel: {
+        auto* label = new QLabel(text, this);
+        label->setTextFormat(Qt::PlainText);
+        label->lower();  // text boxes are drawn over the caption's box
+        control = label;
+        break;
+      }
+      case Kind::kButton: {
+        auto* button = new QPushButton(text, this);
+        button->setAutoDefault(false);
+        buttons[button_count++] = button;
+        control = button;
+        break;
+      }
+    }
+    control->setObjectName(QString::fromLatin1(spec.name));
+    if (spec.accessible_name != nullptr) {
+      control->setAccessibleName(QString::fromLatin1(spec.accessible_name));
+    }
+    control->setGeometry(Px(spec.left), Px(spec.top), Px(spec.width), Px(spec.height));
+    if (spec.kind != Kind::kLabel) {
+      if (previous != nullptr) setTabOrder(previous, control);
+      previous = control;
+    }
+  }
+
+  for (const Field field : kAllFields) {
+    text_boxes_[static_cast<std::size_t>(field)] =
+        findChild<QLineEdit*>(QString::fromLatin1(FieldName(field)));
+  }
+  fields_ = std::make_unique<TextBoxFields>(text_boxes_);
+
+  const struct {
+    const char* name;
+    Command command;
+  } bindings[] = {{"ascc", ascc}, {"dec", dec}, {"hex", hex}, {"cus", cus}};
+  for (const auto& binding : bindings) {
+    auto* button = findChild<QPushButton*>(QString::fromLatin1(binding.name));
+    connect(button, &QPushButton::clicked, this,
+            [this, command = binding.command] { RunCommand(command); });
+  }
+
+  TextBox(Field::tCus)->setFocus(Qt::OtherFocusReason);
+}
+
+Form1::~Form1() = default;
+
+void Form1::SetErrorReporter(std::unique_ptr<ErrorReporter> reporter) {
+  reporter_ = std::move(reporter);
+}
+
+QLineEdit* Form1::TextBox(Field field) const {
+  return text_boxes_[static_cast<std::size_t>(field)];
+}
+
+void Form1::RunCommand(Command command) {
+  try {
+    command(*fields_);
+  } catch (const RuntimeError& error) {
+    // The one place a run-time error ends: it is shown, and the program goes
+    // on with the fields as the command left them.
+    reporter_->Report(this, error);
+    if (error.place()) SelectErrorPlace(*error.place());
+  }
+}
+
+void Form1::SelectErrorPlace(const ErrorPlace& place) {
+  QLineEdit* edit = TextBox(place.field);
+  edit->setFocus(Qt::OtherFocusReason);
+  // Queued behind the focus rule that the focus change queues, so the failing
+  // code stays selected rather than the whole text.
+  const bool whole = place.kind != ErrorPlace::Kind::kCode;
+  const int start = place.code_start;
+  const int length = static_cast<int>(place.code.size());
+  QMetaObject::invokeMethod(
+      edit,
+      [edit, whole, start, length] {
+        if (whole) {
+          edit->selectAll();
+        } else {
+          edit->setSelection(start, length);
+        }
+      },
+      Qt::QueuedConnection);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn) {
+    for (const Field field : kAllFields) {
+      if (watched != TextBox(field)) continue;
+      // Run once the focus change is over, so that a mouse press placing the
+      // cursor does not undo the selection.
+      QMetaObject::invokeMethod(
+          this, [this, field] { FocusRule(*fields_, field); }, Qt::QueuedConnection);
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace zolm

@@ -1,0 +1,69 @@
+// The window Form1: four rows (Custom, Hex, Ascii, Decimal) of a caption, a
+// text box and a Convert button, the radix box and a credit line. It copies
+// text in and out of the Convert commands, applies the focus rule and reports
+// run-time errors; it computes nothing itself.
+#ifndef ZOLM_WINDOW_MAIN_WINDOW_H_
+#define ZOLM_WINDOW_MAIN_WINDOW_H_
+
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "engine/value_rules.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace zolm {
+
+class FieldSet;
+
+// The text a run-time error report shows: "Run-time error 'N':", a blank line,
+// the description, and a line that says where the error struck when known.
+QString ErrorReportText(const RuntimeError& error);
+
+// Shows a run-time error to the user. The window calls it once per failed
+// Convert, and goes on running afterwards.
+class ErrorReporter {
+ public:
+  virtual ~ErrorReporter() = default;
+  virtual void Report(QWidget* parent, const RuntimeError& error) = 0;
+};
+
+// The standard report: a modal message box titled "Zolm Converter" with an
+// error icon, ErrorReportText and an OK button.
+class MessageBoxReporter final : public ErrorReporter {
+ public:
+  void Report(QWidget* parent, const RuntimeError& error) override;
+};
+
+class Form1 final : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit Form1(QWidget* parent = nullptr);
+  ~Form1() override;
+
+  // Replaces the error reporter (tests use one that records instead).
+  void SetErrorReporter(std::unique_ptr<ErrorReporter> reporter);
+
+  QLineEdit* TextBox(Field field) const;
+
+ private:
+  using Command = void (*)(FieldSet&);
+
+  void RunCommand(Command command);
+  void SelectErrorPlace(const ErrorPlace& place);
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  std::array<QLineEdit*, 5> text_boxes_{};
+  std::unique_ptr<FieldSet> fields_;
+  std::unique_ptr<ErrorReporter> reporter_;
+};
+
+}  // namespace zolm
+
+#endif  // ZOLM_WINDOW_MAIN_WINDOW_H_
