@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "window/convert_commands.h"
@@ -233,6 +234,47 @@ class Form1Test : public QObject {
     QTRY_COMPARE(QApplication::focusWidget()->objectName(), focused);
     auto* edit = form_->findChild<QLineEdit*>(focused);
     QTRY_COMPARE(edit->selectedText(), selected);
+  }
+
+  // The window's text boxes behave as the stand-alone field set: the same
+  // texts and the same error after every command, over random field sets.
+  void windowMatchesFieldModel() {
+    std::mt19937 random(5);
+    const std::u16string alphabet = u"0123456789ABCFaz -.\u20AC";
+    const std::u16string radixes[] = {u"16", u"2", u" 10 ", u"36", u"abc", u"0", u"15.7"};
+    std::uniform_int_distribution<int> length(0, 10);
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    const struct {
+      const char* button;
+      void (*command)(FieldSet&);
+    } commands[] = {{"ascc", ascc}, {"dec", dec}, {"hex", hex}, {"cus", cus}};
+    for (int n = 0; n < 400; ++n) {
+      FieldModel model;
+      for (const Field field : kAllFields) {
+        std::u16string text;
+        for (int i = length(random); i > 0; --i) text.push_back(alphabet[pick(random)]);
+        if (field == Field::tBase) text = radixes[static_cast<std::size_t>(n) % std::size(radixes)];
+        model.WriteText(field, text);
+        form_->TextBox(field)->setText(QString::fromStdU16String(text));
+      }
+      const auto& c = commands[n % 4];
+      int expected_error = 0;
+      try {
+        c.command(model);
+      } catch (const RuntimeError& error) {
+        expected_error = error.number();
+      }
+      reports_.clear();
+      QTest::mouseClick(form_->findChild<QPushButton*>(QString::fromLatin1(c.button)),
+                        Qt::LeftButton);
+      QCOMPARE(reports_.size(), std::size_t{expected_error != 0 ? 1u : 0u});
+      if (expected_error != 0) {
+        QVERIFY(reports_[0].startsWith(QStringLiteral("Run-time error '%1':").arg(expected_error)));
+      }
+      for (const Field field : kAllFields) {
+        QCOMPARE(form_->TextBox(field)->text(), QString::fromStdU16String(model.text(field)));
+      }
+    }
   }
 
   void longTextSurvives() {
