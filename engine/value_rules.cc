@@ -180,12 +180,16 @@ Text CStr(Integer i) {
 }
 
 void AppendDecimal(Text& out, Long n) {
-  std::array<char, 12> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), n);
-  const auto length = static_cast<std::size_t>(result.ptr - buffer.data());
-  const std::size_t old_size = out.size();
-  out.resize(old_size + length);
-  for (std::size_t i = 0; i < length; ++i) out[old_size + i] = static_cast<char16_t>(buffer[i]);
+  std::array<char16_t, 11> buffer{};  // "-2147483648"
+  std::size_t begin = buffer.size();
+  // Work on the magnitude as unsigned, so that the least Long has one too.
+  auto magnitude = n < 0 ? 0u - static_cast<std::uint32_t>(n) : static_cast<std::uint32_t>(n);
+  do {
+    buffer[--begin] = static_cast<char16_t>(u'0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (n < 0) buffer[--begin] = u'-';
+  out.append(buffer.data() + begin, buffer.size() - begin);
 }
 
 namespace {

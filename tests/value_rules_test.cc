@@ -96,6 +96,19 @@ TEST(TextOperationsTest, ResultsAndErrors) {
   }
 }
 
+TEST(TextOperationsTest, AppendDecimalWritesEveryLong) {
+  const struct {
+    Long n;
+    const char16_t* text;
+  } rows[] = {{0, u"0"}, {7, u"7"}, {-53235, u"-53235"}, {2147483647, u"2147483647"},
+              {-2147483647 - 1, u"-2147483648"}};
+  for (const auto& row : rows) {
+    Text out = u"x";
+    AppendDecimal(out, row.n);
+    EXPECT_EQ(Show(out), "x" + Show(row.text)) << row.n;
+  }
+}
+
 TEST(TextOperationsTest, InStrFindsSpacesFromStart) {
   EXPECT_EQ(InStr(1, u"ab cd ef"), 3);
   EXPECT_EQ(InStr(4, u"ab cd ef"), 6);
