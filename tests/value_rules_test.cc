@@ -100,7 +100,10 @@ TEST(TextOperationsTest, AppendDecimalWritesEveryLong) {
   const struct {
     Long n;
     const char16_t* text;
-  } rows[] = {{0, u"0"}, {7, u"7"}, {-53235, u"-53235"}, {2147483647, u"2147483647"},
+  } rows[] = {{0, u"0"},
+              {7, u"7"},
+              {-53235, u"-53235"},
+              {2147483647, u"2147483647"},
               {-2147483647 - 1, u"-2147483648"}};
   for (const auto& row : rows) {
     Text out = u"x";
