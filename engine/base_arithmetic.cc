@@ -13,16 +13,18 @@ Integer DigitValue(TextView character) {
   return Asc(character) - Integer(55);
 }
 
+// The floor of x / y for y != 0.
+int FloorDivide(int x, int y) {
+  const int q = x / y;
+  return (x % y != 0 && ((x < 0) != (y < 0))) ? q - 1 : q;
+}
+
 // Int(a / b) with the division in Double: for 16-bit operands the double
 // quotient never rounds across a whole number, so the exact floor of the
 // integer quotient is the same value, without a floating division.
 Integer FlooredQuotient(Integer a, Integer b) {
   if (b == Integer(0)) Raise(kDivisionByZero);
-  const int x = a.value();
-  const int y = b.value();
-  int q = x / y;
-  if (x % y != 0 && ((x < 0) != (y < 0))) --q;
-  return Integer::Of(q);
+  return Integer::Of(FloorDivide(a.value(), b.value()));
 }
 
 // CInt(a / b) with the division in Double: the quotient rounded half to even.
@@ -31,8 +33,7 @@ Integer RoundedQuotient(Integer a, Integer b) {
   if (b == Integer(0)) Raise(kDivisionByZero);
   const int x = a.value();
   const int y = b.value();
-  int q = x / y;
-  if (x % y != 0 && ((x < 0) != (y < 0))) --q;
+  int q = FloorDivide(x, y);
   const int twice_remainder = 2 * (x - q * y);  // same sign as y
   const int twice_abs = twice_remainder < 0 ? -twice_remainder : twice_remainder;
   const int abs_y = y < 0 ? -y : y;
