@@ -1,5 +1,7 @@
 #include "engine/base_arithmetic.h"
 
+#include <array>
+
 namespace zolm {
 
 namespace {
@@ -73,12 +75,17 @@ void AppendDec2Cus(Text& result, TextView inS, Integer cBase) {
   Integer value = Int(CDbl(inS));
 
   // Smallest digit count n >= 2 with cBase^n > value; the product is formed
-  // (and range-tested) before the comparison.
+  // (and range-tested) before the comparison. For |cBase| >= 2 the place
+  // values met on the way are kept: at most 16 of them fit the Integer range.
+  const bool keeps_powers = cBase >= Integer(2) || cBase <= Integer(-2);
+  std::array<Integer, 17> powers{};
+  powers[0] = Integer(1);
   Integer place(1);
   Integer count(1);
   for (;;) {
     const Integer next = cBase * place;
     if (next > value && count >= Integer(2)) break;
+    if (keeps_powers) powers[static_cast<std::size_t>(count.value())] = next;
     place = next;
     count = count + Integer(1);
   }
@@ -91,7 +98,15 @@ void AppendDec2Cus(Text& result, TextView inS, Integer cBase) {
     } else {
       result.push_back(Chr((quotient + Integer(55)).value()));
     }
-    place = RoundedQuotient(place, cBase);
+    // The next place is CInt(place / cBase). For |cBase| >= 2 that divides a
+    // power of cBase exactly, down to 1, and then rounds 1 / cBase to 0: the
+    // kept powers give the same values without a division.
+    if (keeps_powers) {
+      const auto k = static_cast<std::size_t>(remaining.value() - 1);
+      place = k >= 1 ? powers[k - 1] : Integer(0);
+    } else {
+      place = RoundedQuotient(place, cBase);
+    }
   }
 }
 

@@ -57,12 +57,11 @@ Integer NextSearchStart(Field field, Integer p) {
   return AtPlace(WholeRow(ErrorPlace::Kind::kRowTooLong, field), [&] { return p + Integer(1); });
 }
 
-// Walks the space-led codes of `source`: the first code is the text before the
+// Walks the space-led codes of `work`, the text of `source`: the first code is the text before the
 // first space, every later one keeps the space ahead of it. `convert(token,
 // out)` appends the token's conversion to `out`.
 template <class Convert>
-Text SpaceLedWalk(Field source, TextView text, Convert&& convert) {
-  Text work(text);
+Text SpaceLedWalk(Field source, Text work, Convert&& convert) {
   work.push_back(kSeparator);
   Text out;
   out.reserve(work.size() + work.size() / 2);
@@ -83,11 +82,10 @@ Text SpaceLedWalk(Field source, TextView text, Convert&& convert) {
   return out;
 }
 
-// Walks the bare codes of `source`: the texts strictly between two spaces or
+// Walks the bare codes of `work`, the text of `source`: the texts strictly between two spaces or
 // a text end, empty ones included.
 template <class Convert>
-Text BareWalk(Field source, TextView text, Convert&& convert) {
-  Text work(text);
+Text BareWalk(Field source, Text work, Convert&& convert) {
   work.push_back(kSeparator);
   Text out;
   out.reserve(work.size() * 2);
@@ -144,15 +142,13 @@ void a2d(FieldSet& fields) {
 }
 
 void d2a(FieldSet& fields) {
-  const Text text = fields.ReadText(Field::tDec);
-  Text out = SpaceLedWalk(Field::tDec, text,
+  Text out = SpaceLedWalk(Field::tDec, fields.ReadText(Field::tDec),
                           [](TextView token, Text& to) { to.push_back(Chr(CLng(token))); });
   fields.WriteText(Field::tAsc, std::move(out));
 }
 
 void d2h(FieldSet& fields) {
-  const Text text = fields.ReadText(Field::tDec);
-  Text out = SpaceLedWalk(Field::tDec, text, [](TextView token, Text& to) {
+  Text out = SpaceLedWalk(Field::tDec, fields.ReadText(Field::tDec), [](TextView token, Text& to) {
     AppendDec2Cus(to, token, Integer(16));
     to.push_back(kSeparator);
   });
@@ -160,29 +156,29 @@ void d2h(FieldSet& fields) {
 }
 
 void d2c(FieldSet& fields) {
-  const Text text = fields.ReadText(Field::tDec);
-  Text out = SpaceLedWalk(Field::tDec, text, [&fields](TextView token, Text& to) {
-    const Text radix_text = fields.ReadText(Field::tBase);
-    const Integer radix = AtPlace(RadixPlace(radix_text), [&] { return CInt(radix_text); });
-    AppendDec2Cus(to, token, radix);
-    to.push_back(kSeparator);
-  });
+  Text out =
+      SpaceLedWalk(Field::tDec, fields.ReadText(Field::tDec), [&fields](TextView token, Text& to) {
+        const Text radix_text = fields.ReadText(Field::tBase);
+        const Integer radix = AtPlace(RadixPlace(radix_text), [&] { return CInt(radix_text); });
+        AppendDec2Cus(to, token, radix);
+        to.push_back(kSeparator);
+      });
   fields.WriteText(Field::tCus, FinalCut(std::move(out)));
 }
 
 void c2d(FieldSet& fields) {
-  const Text text = fields.ReadText(Field::tCus);
-  Text out = BareWalk(Field::tCus, text, [&fields](TextView token, Text& to) {
-    const Text radix_text = fields.ReadText(Field::tBase);
-    const Integer radix = AtPlace(RadixPlace(radix_text), [&] { return Int(CDbl(radix_text)); });
-    AppendValue(to, Cust2Dec(token, radix));
-  });
+  Text out =
+      BareWalk(Field::tCus, fields.ReadText(Field::tCus), [&fields](TextView token, Text& to) {
+        const Text radix_text = fields.ReadText(Field::tBase);
+        const Integer radix =
+            AtPlace(RadixPlace(radix_text), [&] { return Int(CDbl(radix_text)); });
+        AppendValue(to, Cust2Dec(token, radix));
+      });
   fields.WriteText(Field::tDec, FinalCut(std::move(out)));
 }
 
 void h2d(FieldSet& fields) {
-  const Text text = fields.ReadText(Field::tHex);
-  Text out = BareWalk(Field::tHex, text,
+  Text out = BareWalk(Field::tHex, fields.ReadText(Field::tHex),
                       [](TextView token, Text& to) { AppendValue(to, Hex2Dec(token)); });
   fields.WriteText(Field::tDec, FinalCut(std::move(out)));
 }
