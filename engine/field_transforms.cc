@@ -57,9 +57,9 @@ Integer NextSearchStart(Field field, Integer p) {
   return AtPlace(WholeRow(ErrorPlace::Kind::kRowTooLong, field), [&] { return p + Integer(1); });
 }
 
-// Walks the space-led codes of `work`, the text of `source`: the first code is the text before the
-// first space, every later one keeps the space ahead of it. `convert(token,
-// out)` appends the token's conversion to `out`.
+// Walks the space-led codes of `work`, the text of `source`: the first code
+// is the text before the first space, every later one keeps the space ahead
+// of it. `convert(token, out)` appends the token's conversion to `out`.
 template <class Convert>
 Text SpaceLedWalk(Field source, Text work, Convert&& convert) {
   work.push_back(kSeparator);
@@ -82,8 +82,8 @@ Text SpaceLedWalk(Field source, Text work, Convert&& convert) {
   return out;
 }
 
-// Walks the bare codes of `work`, the text of `source`: the texts strictly between two spaces or
-// a text end, empty ones included.
+// Walks the bare codes of `work`, the text of `source`: the texts strictly
+// between two spaces or a text end, empty ones included.
 template <class Convert>
 Text BareWalk(Field source, Text work, Convert&& convert) {
   work.push_back(kSeparator);

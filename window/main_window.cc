@@ -34,13 +34,14 @@ struct ControlSpec {
   int left, top, width, height;
 };
 
-// The fourteen controls in tab order. Labels take no focus.
+// The fourteen controls in tab order. Labels take no focus. Text boxes start
+// with their field's start text.
 constexpr ControlSpec kControls[] = {
-    {"tCus", Kind::kTextBox, "48 65 6C 6C 6F 21", "Custom codes", 840, 120, 7455, 285},
-    {"tBase", Kind::kTextBox, "16", "Radix", 9240, 120, 495, 285},
-    {"tHex", Kind::kTextBox, "48 65 6C 6C 6F 21", "Hex codes", 840, 600, 7455, 285},
-    {"tAsc", Kind::kTextBox, "Hello!", "Ascii text", 840, 1080, 7455, 285},
-    {"tDec", Kind::kTextBox, "72 101 108 108 111 33", "Decimal codes", 840, 1560, 7455, 285},
+    {"tCus", Kind::kTextBox, nullptr, "Custom codes", 840, 120, 7455, 285},
+    {"tBase", Kind::kTextBox, nullptr, "Radix", 9240, 120, 495, 285},
+    {"tHex", Kind::kTextBox, nullptr, "Hex codes", 840, 600, 7455, 285},
+    {"tAsc", Kind::kTextBox, nullptr, "Ascii text", 840, 1080, 7455, 285},
+    {"tDec", Kind::kTextBox, nullptr, "Decimal codes", 840, 1560, 7455, 285},
     {"Label1", Kind::kLabel, "Hex", nullptr, 120, 600, 1215, 255},
     {"hex", Kind::kButton, "Convert", "Convert hex codes", 8400, 600, 735, 375},
     {"Label3", Kind::kLabel, "Ascii", nullptr, 120, 1080, 1215, 255},
@@ -148,7 +149,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
     const QString text = QString::fromLatin1(spec.text);
     switch (spec.kind) {
       case Kind::kTextBox: {
-        auto* edit = new QLineEdit(text, this);
+        auto* edit = new QLineEdit(this);
         // The legacy text box had no length limit; QLineEdit cuts at 32767.
         edit->setMaxLength(std::numeric_limits<int>::max());
         edit->installEventFilter(this);
@@ -182,8 +183,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
   }
 
   for (const Field field : kAllFields) {
-    text_boxes_[static_cast<std::size_t>(field)] =
-        findChild<QLineEdit*>(QString::fromLatin1(FieldName(field)));
+    QLineEdit* edit = findChild<QLineEdit*>(QString::fromLatin1(FieldName(field)));
+    edit->setText(QString::fromStdU16String(StartText(field)));
+    text_boxes_[static_cast<std::size_t>(field)] = edit;
   }
   fields_ = std::make_unique<TextBoxFields>(text_boxes_);
 
