@@ -11,17 +11,18 @@ if [ ! -f build/build.ninja ]; then
 fi
 cmake --build build --target zolm-converter
 
-xvfb-run -a -s "-screen 0 800x300x24" bash -c '
+shot="$(mktemp --suffix=.xwd)"
+trap 'rm -f "$shot"' EXIT
+SHOT="$shot" xvfb-run -a -s "-screen 0 800x300x24" bash -c '
   build/zolm-converter &
   pid=$!
   for _ in $(seq 50); do
-    xwd -name "Zolm Converter" -silent > /tmp/zolm-window.xwd 2>/dev/null && break
+    xwd -name "Zolm Converter" -silent > "$SHOT" 2>/dev/null && break
     sleep 0.2
   done
   sleep 1
-  xwd -name "Zolm Converter" -silent > /tmp/zolm-window.xwd
+  xwd -name "Zolm Converter" -silent > "$SHOT"
   kill "$pid"
 '
-xwdtopnm /tmp/zolm-window.xwd 2>/dev/null | pnmtopng > docs/screenshot.png
-rm -f /tmp/zolm-window.xwd
+xwdtopnm "$shot" 2>/dev/null | pnmtopng > docs/screenshot.png
 echo "wrote docs/screenshot.png"
