@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "window/convert_commands.h"
+#include "engine/convert_commands.h"
 
 namespace zolm {
 namespace {

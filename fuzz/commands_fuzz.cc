@@ -4,7 +4,7 @@
 
 #include "engine/field_transforms.h"
 #include "fuzz/fuzz_input.h"
-#include "window/convert_commands.h"
+#include "engine/convert_commands.h"
 
 using namespace zolm;
 using zolm::fuzz::Check;

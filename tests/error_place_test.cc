@@ -6,7 +6,7 @@
 
 #include "engine/field_transforms.h"
 #include "tests/test_support.h"
-#include "window/convert_commands.h"
+#include "engine/convert_commands.h"
 
 namespace zolm {
 namespace {

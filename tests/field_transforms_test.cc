@@ -6,7 +6,7 @@
 #include <string>
 
 #include "tests/test_support.h"
-#include "window/convert_commands.h"
+#include "engine/convert_commands.h"
 
 namespace zolm {
 namespace {

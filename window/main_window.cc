@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <limits>
 
-#include "window/convert_commands.h"
+#include "engine/convert_commands.h"
 
 namespace zolm {
 

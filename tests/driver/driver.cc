@@ -8,7 +8,7 @@
 #include "engine/base_arithmetic.h"
 #include "engine/field_transforms.h"
 #include "tests/driver/json.h"
-#include "window/convert_commands.h"
+#include "engine/convert_commands.h"
 
 namespace zolm::driver {
 

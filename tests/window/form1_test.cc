@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "window/convert_commands.h"
+#include "engine/convert_commands.h"
 #include "window/main_window.h"
 
 namespace zolm {

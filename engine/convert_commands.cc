@@ -1,4 +1,4 @@
-#include "window/convert_commands.h"
+#include "engine/convert_commands.h"
 
 namespace zolm {
 

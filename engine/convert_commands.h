@@ -1,8 +1,8 @@
 // The four Convert commands and the focus rule, over any field set, and the
 // stand-alone field set of five texts that tests and the driver use. No window
 // code: the Qt window runs the same operations over its text boxes.
-#ifndef ZOLM_WINDOW_CONVERT_COMMANDS_H_
-#define ZOLM_WINDOW_CONVERT_COMMANDS_H_
+#ifndef ZOLM_ENGINE_CONVERT_COMMANDS_H_
+#define ZOLM_ENGINE_CONVERT_COMMANDS_H_
 
 #include <array>
 #include <utility>
@@ -66,4 +66,4 @@ void FocusRule(FieldSet& fields, Field field);
 
 }  // namespace zolm
 
-#endif  // ZOLM_WINDOW_CONVERT_COMMANDS_H_
+#endif  // ZOLM_ENGINE_CONVERT_COMMANDS_H_
