@@ -1,6 +1,7 @@
 #include "window/main_window.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -165,7 +166,10 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
       }
       case Kind::kButton: {
         auto* button = new QPushButton(text, this);
+        // Not a default button in look or behaviour; Return and Enter on a
+        // focused button are handled in eventFilter instead.
         button->setAutoDefault(false);
+        button->installEventFilter(this);
         buttons[button_count++] = button;
         control = button;
         break;
@@ -225,32 +229,44 @@ void Form1::RunCommand(Command command) {
 
 void Form1::SelectErrorPlace(const ErrorPlace& place) {
   QLineEdit* edit = TextBox(place.field);
+  // The window moves the focus here itself and selects the failing part: the
+  // focus rule must not select the whole text over it, neither now nor when
+  // the window becomes active again after the report.
+  focus_owner_ = edit;
   edit->setFocus(Qt::OtherFocusReason);
-  // Queued behind the focus rule that the focus change queues, so the failing
-  // code stays selected rather than the whole text.
-  const bool whole = place.kind != ErrorPlace::Kind::kCode;
-  const int start = place.code_start;
-  const int length = static_cast<int>(place.code.size());
-  QMetaObject::invokeMethod(
-      edit,
-      [edit, whole, start, length] {
-        if (whole) {
-          edit->selectAll();
-        } else {
-          edit->setSelection(start, length);
-        }
-      },
-      Qt::QueuedConnection);
+  if (place.kind == ErrorPlace::Kind::kCode) {
+    edit->setSelection(place.code_start, static_cast<int>(place.code.size()));
+  } else {
+    edit->selectAll();
+  }
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusIn) {
+    QWidget* control = static_cast<QWidget*>(watched);
+    // The rule belongs to the focus moving between the window's controls. A
+    // text box that gets the focus back without it having gone to another
+    // control (the window active again, its context menu closed) keeps its
+    // selection and caret, as every native single-line edit does.
+    const bool moved = control != focus_owner_;
+    focus_owner_ = control;
     for (const Field field : kAllFields) {
-      if (watched != TextBox(field)) continue;
+      if (!moved || watched != TextBox(field)) continue;
       // Run once the focus change is over, so that a mouse press placing the
       // cursor does not undo the selection.
       QMetaObject::invokeMethod(
           this, [this, field] { FocusRule(*fields_, field); }, Qt::QueuedConnection);
+    }
+  } else if (event->type() == QEvent::KeyPress) {
+    // A focused Convert button takes Return and keypad Enter as Space: its
+    // Click, nothing else.
+    auto* button = qobject_cast<QPushButton*>(watched);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    const auto modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    if (button != nullptr && enter && modifiers == Qt::NoModifier) {
+      if (!key->isAutoRepeat()) button->click();
+      return true;
     }
   }
   return QWidget::eventFilter(watched, event);

@@ -62,6 +62,9 @@ class Form1 final : public QWidget {
   std::array<QLineEdit*, 5> text_boxes_{};
   std::unique_ptr<FieldSet> fields_;
   std::unique_ptr<ErrorReporter> reporter_;
+  // The control of this window that last had the focus; nothing before the
+  // window first gets it.
+  QWidget* focus_owner_ = nullptr;
 };
 
 }  // namespace zolm

@@ -1,8 +1,11 @@
 // The real window, driven as a user would: its controls, the start state, the
 // Tab walk, mouse clicks, the Convert buttons and the error report.
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -135,6 +138,83 @@ class Form1Test : public QObject {
     QTest::mouseClick(asc, Qt::LeftButton, Qt::NoModifier, QPoint(20, asc->height() / 2));
     QTRY_COMPARE(QApplication::focusWidget(), asc);
     QTRY_COMPARE(asc->selectedText(), QStringLiteral("Hello!"));
+  }
+
+  // The focus coming back to the same text box (the window active again, its
+  // context menu closed) keeps the caret and selection as they were.
+  void focusBackKeepsTheCaret_data() {
+    QTest::addColumn<bool>("viaContextMenu");
+    QTest::newRow("window active again") << false;
+    QTest::newRow("context menu paste") << true;
+  }
+
+  void focusBackKeepsTheCaret() {
+    QFETCH(bool, viaContextMenu);
+    QLineEdit* asc = form_->TextBox(Field::tAsc);
+    QTest::mouseClick(asc, Qt::LeftButton, Qt::NoModifier, QPoint(20, asc->height() / 2));
+    QTRY_COMPARE(asc->selectedText(), QStringLiteral("Hello!"));
+    QTest::keyClick(asc, Qt::Key_End);
+    QString expected = QStringLiteral("Hello!");
+    if (viaContextMenu) {
+      QApplication::clipboard()->setText(QStringLiteral("XY"));
+      QContextMenuEvent open(QContextMenuEvent::Mouse, QPoint(20, 5),
+                             asc->mapToGlobal(QPoint(20, 5)));
+      QApplication::sendEvent(asc, &open);
+      QMenu* menu = nullptr;
+      QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr);
+      QAction* paste = nullptr;
+      for (QAction* action : menu->actions()) {
+        if (action->text().remove(QLatin1Char('&')).startsWith(QStringLiteral("Paste"))) {
+          paste = action;
+        }
+      }
+      QVERIFY(paste != nullptr);
+      paste->trigger();
+      menu->close();
+      expected += QStringLiteral("XY");
+    } else {
+      QWidget other;
+      other.show();
+      QApplication::setActiveWindow(&other);
+      QTRY_VERIFY(!form_->isActiveWindow());
+      QApplication::setActiveWindow(form_.get());
+      QTRY_VERIFY(form_->isActiveWindow());
+    }
+    QTRY_COMPARE(QApplication::focusWidget(), asc);
+    QCoreApplication::processEvents();  // whatever the focus change queued
+    QTest::keyClicks(asc, QStringLiteral("!"));
+    QCOMPARE(asc->text(), expected + QStringLiteral("!"));
+  }
+
+  // Return and keypad Enter press a focused Convert button as Space does;
+  // Return in a text box converts nothing.
+  void enterPressesFocusedButton_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<bool>("converts");
+    QTest::newRow("Return on dec")
+        << "dec" << int(Qt::Key_Return) << Qt::KeyboardModifiers(Qt::NoModifier) << true;
+    QTest::newRow("keypad Enter on dec")
+        << "dec" << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier) << true;
+    QTest::newRow("Space on dec") << "dec" << int(Qt::Key_Space)
+                                  << Qt::KeyboardModifiers(Qt::NoModifier) << true;
+    QTest::newRow("Return in tDec")
+        << "tDec" << int(Qt::Key_Return) << Qt::KeyboardModifiers(Qt::NoModifier) << false;
+  }
+
+  void enterPressesFocusedButton() {
+    QFETCH(QString, control);
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(bool, converts);
+    SetFields({"", "65 66", "", "", "16"});
+    auto* widget = form_->findChild<QWidget*>(control);
+    widget->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), widget);
+    QTest::keyClick(widget, static_cast<Qt::Key>(key), modifiers);
+    QCOMPARE(form_->TextBox(Field::tAsc)->text(), converts ? QStringLiteral("AB") : QString());
+    if (auto* button = qobject_cast<QPushButton*>(widget)) QVERIFY(!button->isDefault());
   }
 
   void convertButtons_data() {

@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# End-to-end test of the real program on a real X session: Xvfb with the
+# openbox window manager, build/zolm-converter, keys and clicks sent with
+# xdotool (XTEST, as a person types), field texts read back through the
+# clipboard with xclip. Usage: tests/desktop/desktop_test.sh [BINARY]
+#
+# Bounded to 60 seconds; every process it starts is ended by its process id.
+# A display server or window manager that does not come up is a failure.
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+binary="${1:-build/zolm-converter}"
+
+# The whole test is bounded: a hung step ends the run as a failure.
+if [ -z "${ZOLM_DESKTOP_BOUNDED:-}" ]; then
+  ZOLM_DESKTOP_BOUNDED=1 timeout 60 "$0" "$@"
+  status=$?
+  [ "$status" -eq 124 ] && echo "desktop test: FAIL: over 60 seconds, stopped" >&2
+  exit "$status"
+fi
+
+for tool in Xvfb openbox xdotool xclip xprop xmessage; do
+  command -v "$tool" >/dev/null || { echo "desktop test: $tool is missing" >&2; exit 1; }
+done
+
+pids=()
+work="$(mktemp -d)"
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' TERM INT
+
+fail() {
+  echo "desktop test: FAIL: $*" >&2
+  exit 1
+}
+
+# Xvfb picks a free display itself and writes its number.
+Xvfb -displayfd 3 -screen 0 1024x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(cat "$work/display")"
+
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+  sleep 0.1
+done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" ||
+  fail "the window manager did not start: $(cat "$work/openbox.log")"
+
+"$binary" >"$work/program.log" 2>&1 &
+program=$!
+pids+=("$program")
+window="$(timeout 10 xdotool search --sync --onlyvisible --name '^Zolm Converter$' | head -1)"
+[ -n "$window" ] || fail "the window did not appear: $(cat "$work/program.log")"
+sleep 0.5  # let the window manager finish mapping and activating it
+
+# Centres of the controls, in pixels from the window's client area.
+declare -A at=(
+  [tCus]="300 17" [tBase]="632 17" [tHex]="300 49" [tAsc]="300 81" [tDec]="300 113"
+  [cus]="584 20" [hex]="584 52" [ascc]="584 84" [dec]="584 116"
+)
+click() {  # click CONTROL
+  # shellcheck disable=SC2086
+  xdotool mousemove --window "$window" ${at[$1]} click 1
+  sleep 0.2
+}
+keys() { xdotool key --delay 30 "$@"; sleep 0.2; }
+type_text() { xdotool type --delay 30 -- "$1"; sleep 0.2; }
+# A click into the box that has the focus already only moves the caret, so
+# these select with Ctrl+A: the whole text is copied with Ctrl+C, or replaced.
+read_field() {
+  click "$1"
+  printf '' | xclip -selection clipboard >/dev/null 2>&1
+  keys ctrl+a ctrl+c
+  xclip -o -selection clipboard 2>/dev/null
+}
+set_field() { click "$1"; keys ctrl+a; type_text "$2"; }
+expect_field() {  # expect_field CONTROL TEXT WHAT
+  local got
+  got="$(read_field "$1")"
+  [ "$got" = "$2" ] || fail "$3: $1 is \"$got\", expected \"$2\""
+  echo "ok: $3"
+}
+report_count() { xdotool search --onlyvisible --name '^Zolm Converter$' 2>/dev/null | wc -l; }
+
+# Start-up: tCus has the focus with its whole text selected.
+type_text "ZZ"
+expect_field tCus "ZZ" "typing at start-up replaces the selected custom row"
+
+# A click into another box selects its whole text, so typing replaces it.
+click tAsc
+type_text "Hi"
+expect_field tAsc "Hi" "a click selects the whole row"
+
+# The Tab walk from tAsc: tDec, then the buttons hex and ascc; Return there
+# presses ascc.
+click tAsc
+keys Tab Tab Tab Return
+expect_field tDec "72 105" "Tab to the Ascii row's button and Return converts"
+
+# One Convert of each remaining row, by a click.
+while read -r source text button target expected; do
+  set_field "$source" "${text//_/ }"
+  click "$button"
+  expect_field "$target" "${expected//_/ }" "Convert of the $button row"
+done <<'ROWS'
+tDec 65_66_67 dec tAsc ABC
+tHex 41_42 hex tDec 65_66
+tCus 44_45 cus tAsc DE
+ROWS
+
+# A failing Convert: the report is dismissed by Return, and the failing code
+# is then selected, so typing replaces just that code.
+set_field tDec "65 4A 67"
+click dec
+for _ in $(seq 30); do [ "$(report_count)" -ge 2 ] && break; sleep 0.1; done
+[ "$(report_count)" -ge 2 ] || fail "no error report appeared"
+keys Return
+for _ in $(seq 30); do [ "$(report_count)" -eq 1 ] && break; sleep 0.1; done
+[ "$(report_count)" -eq 1 ] || fail "the error report did not close"
+sleep 0.3
+type_text "66"
+expect_field tDec "65 66 67" "after the report, typing replaces the failing code"
+
+# Switching to another window and back keeps the caret.
+set_field tAsc "Hello"
+keys End
+xmessage -name other "another window" &
+other_pid=$!
+pids+=("$other_pid")
+other="$(timeout 10 xdotool search --sync --onlyvisible --name '^other$|another window' | head -1)"
+[ -n "$other" ] || fail "the other window did not appear"
+xdotool windowactivate --sync "$other" 2>/dev/null || fail "could not activate the other window"
+sleep 0.3
+xdotool windowactivate --sync "$window" 2>/dev/null || fail "could not activate the window again"
+sleep 0.3
+type_text "!"
+expect_field tAsc "Hello!" "switching away and back keeps the caret"
+
+kill -0 "$program" 2>/dev/null || fail "the program is no longer running"
+echo "desktop test: all passed"
