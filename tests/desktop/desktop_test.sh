@@ -33,6 +33,15 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' TERM INT
 
+wait_active() {  # wait_active WINDOW: until the window manager has made it active
+  local _
+  for _ in $(seq 50); do
+    [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  fail "window $1 did not become active"
+}
+
 fail() {
   echo "desktop test: FAIL: $*" >&2
   exit 1
@@ -59,7 +68,8 @@ program=$!
 pids+=("$program")
 window="$(timeout 10 xdotool search --sync --onlyvisible --name '^Zolm Converter$' | head -1)"
 [ -n "$window" ] || fail "the window did not appear: $(cat "$work/program.log")"
-sleep 0.5  # let the window manager finish mapping and activating it
+wait_active "$window"
+sleep 0.3
 
 # Centres of the controls, in pixels from the window's client area.
 declare -A at=(
@@ -82,9 +92,13 @@ read_field() {
   xclip -o -selection clipboard 2>/dev/null
 }
 set_field() { click "$1"; keys ctrl+a; type_text "$2"; }
-expect_field() {  # expect_field CONTROL TEXT WHAT
-  local got
-  got="$(read_field "$1")"
+expect_field() {  # expect_field CONTROL TEXT WHAT; a slow machine gets a few tries
+  local got try
+  for try in 1 2 3; do
+    got="$(read_field "$1")"
+    [ "$got" = "$2" ] && break
+    sleep 0.5
+  done
   [ "$got" = "$2" ] || fail "$3: $1 is \"$got\", expected \"$2\""
   echo "ok: $3"
 }
@@ -125,6 +139,7 @@ for _ in $(seq 30); do [ "$(report_count)" -ge 2 ] && break; sleep 0.1; done
 keys Return
 for _ in $(seq 30); do [ "$(report_count)" -eq 1 ] && break; sleep 0.1; done
 [ "$(report_count)" -eq 1 ] || fail "the error report did not close"
+wait_active "$window"
 sleep 0.3
 type_text "66"
 expect_field tDec "65 66 67" "after the report, typing replaces the failing code"
@@ -138,8 +153,10 @@ pids+=("$other_pid")
 other="$(timeout 10 xdotool search --sync --onlyvisible --name '^other$|another window' | head -1)"
 [ -n "$other" ] || fail "the other window did not appear"
 xdotool windowactivate --sync "$other" 2>/dev/null || fail "could not activate the other window"
+wait_active "$other"
 sleep 0.3
 xdotool windowactivate --sync "$window" 2>/dev/null || fail "could not activate the window again"
+wait_active "$window"
 sleep 0.3
 type_text "!"
 expect_field tAsc "Hello!" "switching away and back keeps the caret"
