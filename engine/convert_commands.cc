@@ -45,8 +45,10 @@ void FieldModel::SetSelStart(Field field, Long start) {
 namespace {
 
 void TrimOwnField(FieldSet& fields, Field field) {
-  const Text text = fields.ReadText(field);
-  fields.WriteText(field, Text(Trim(text)));
+  // Reused from command to command, so that a trim allocates nothing.
+  thread_local Text text;
+  fields.ReadTextInto(field, text);
+  fields.WriteTextFrom(field, Trim(text));
 }
 
 }  // namespace

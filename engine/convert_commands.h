@@ -31,6 +31,10 @@ class FieldModel final : public FieldSet {
   void WriteText(Field field, Text text) override { slot(field).text = std::move(text); }
   void SetSelStart(Field field, Long start) override;
   void SetSelLength(Field field, Long length) override { slot(field).sel_length = length; }
+  void ReadTextInto(Field field, Text& into) override { into.assign(slot(field).text); }
+  // Copies into the field's own storage, which is reused when large enough.
+  void WriteTextFrom(Field field, TextView text) override { slot(field).text.assign(text); }
+  bool TextsChangeOnlyByWrites() const override { return true; }
 
   const Text& text(Field field) const { return slot(field).text; }
   Long sel_start(Field field) const { return slot(field).sel_start; }

@@ -1,8 +1,10 @@
 #include "engine/field_transforms.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "engine/base_arithmetic.h"
+#include "engine/fast_paths.h"
 
 namespace zolm {
 
@@ -124,10 +126,262 @@ auto RadixPlace(TextView radix_text) {
   };
 }
 
+// Buffers kept from call to call on each thread, so that a transform over
+// texts no longer than the last ones allocates nothing.
+struct Scratch {
+  Text source;
+  Text out;
+  Text radix;
+  Text general;
+};
+Scratch& Buffers() {
+  thread_local Scratch scratch;
+  return scratch;
+}
+
+// The output of a fast walk: a buffer sized ahead of need, written through a
+// pointer the walk keeps in a register and hands back with Sync.
+class Output {
+ public:
+  // Any single write of a fast path fits in this many characters.
+  static constexpr std::size_t kSlack = 16;
+
+  Output(Text& buffer, std::size_t expected) : buffer_(buffer) {
+    if (buffer_.size() < expected + kSlack) buffer_.resize(expected + kSlack);
+    next_ = buffer_.data();
+  }
+  // Where the next character goes, with at least kSlack characters of room.
+  char16_t* Next() {
+    if (static_cast<std::size_t>(buffer_.data() + buffer_.size() - next_) < kSlack) [[unlikely]]
+      Grow(kSlack);
+    return next_;
+  }
+  // The end of what was written through the pointer Next gave.
+  void Sync(char16_t* next) { next_ = next; }
+  void Append(TextView text) {
+    Grow(text.size());
+    next_ = std::copy(text.begin(), text.end(), next_);
+  }
+  TextView text() const {
+    return TextView(buffer_.data(), static_cast<std::size_t>(next_ - buffer_.data()));
+  }
+  // The output without the separator appended after the last value.
+  TextView Cut() const {
+    return TextView(buffer_.data(), static_cast<std::size_t>(Len(text()) - 1));
+  }
+
+ private:
+  // Makes room for `n` more characters and kSlack beyond.
+  [[gnu::noinline]] void Grow(std::size_t n) {
+    const auto used = static_cast<std::size_t>(next_ - buffer_.data());
+    if (buffer_.size() - used < n + kSlack) buffer_.resize(2 * buffer_.size() + n + kSlack);
+    next_ = buffer_.data() + used;
+  }
+
+  Text& buffer_;
+  char16_t* next_;
+};
+
+// The longest source a fast walk takes: the separator appended after it then
+// stands at 32766 at most, so no position reaches the 16-bit limit.
+constexpr std::size_t kFastWalkLongest = 32765;
+
+bool FastWalk(TextView source) {
+  return fast::Enabled() && source.size() <= kFastWalkLongest;
+}
+
+// Puts the place of a code on an error leaving its conversion in a fast walk.
+[[gnu::noinline]] void PlaceCode(RuntimeError& error, Field source, int index, bool led,
+                                 TextView text, const char16_t* token) {
+  if (error.place()) return;
+  const char16_t* const end = text.data() + text.size();
+  const char16_t* const separator = std::find(token + (led ? 1 : 0), end, kSeparator);
+  TextView code(token, static_cast<std::size_t>(separator - token));
+  Long start = static_cast<Long>(token - text.data());
+  if (led) {
+    code.remove_prefix(1);
+    ++start;
+  }
+  error.set_place(CodePlace(source, index, start, code)());
+}
+
+// The space-led walk over a source that takes the fast walk: the same codes,
+// conversions and error places as SpaceLedWalk, without position arithmetic.
+// For each code `at_code()` first gives its converter (reading the radix,
+// where there is one), then a code of the plain shape (fast::PlainCode) goes
+// to `converter.Plain(value, at)`, which writes its conversion at `at` and
+// returns the end, or returns nullptr to decline; every other code goes to
+// `converter.General(code, out)`, the general rule.
+template <class AtCode>
+void FastSpaceLedWalk(Field source, TextView text, Output& out, AtCode&& at_code) {
+  const char16_t* const end = text.data() + text.size();
+  const char16_t* token = text.data();
+  int index = 1;
+  try {
+    for (;; ++index) {
+      const auto& converter = at_code();
+      const char16_t* const digits = token + (index > 1 ? 1 : 0);
+      const char16_t* p = digits;
+      int value = 0;
+      for (; p != end && p - digits <= 5; ++p) {
+        const unsigned digit = static_cast<unsigned>(*p) - u'0';
+        if (digit > 9) break;
+        value = value * 10 + static_cast<int>(digit);
+      }
+      const bool plain =
+          p != digits && p - digits <= 5 && value <= 32767 && (p == end || *p == kSeparator);
+      const char16_t* separator = p;
+      char16_t* written = plain ? converter.Plain(value, out.Next()) : nullptr;
+      if (written != nullptr) [[likely]] {
+        out.Sync(written);
+      } else {
+        separator = std::find(p, end, kSeparator);
+        converter.General(TextView(token, static_cast<std::size_t>(separator - token)), out);
+      }
+      if (separator == end) break;
+      token = separator;
+    }
+  } catch (RuntimeError& error) {
+    PlaceCode(error, source, index, index > 1, text, token);
+    throw;
+  }
+}
+
+// The bare walk over a source that takes the fast walk: the same codes and
+// places as BareWalk. For each code `at_code()` first gives its DigitReader;
+// a code it reads is written as its decimal value, any other goes to
+// `general(code, out)`.
+template <class AtCode, class General>
+void FastBareWalk(Field source, TextView text, Output& out, AtCode&& at_code, General&& general) {
+  const char16_t* const end = text.data() + text.size();
+  const char16_t* token = text.data();
+  int index = 1;
+  try {
+    for (;; ++index) {
+      const fast::DigitReader& reader = at_code();
+      const char16_t* p = token;
+      int value = 0;
+      bool plain = true;
+      for (int count = 0; p != end && *p != kSeparator; ++p) {
+        const int digit = reader.Digit(*p);
+        if (digit < 0 || ++count > reader.longest()) {
+          plain = false;
+          break;
+        }
+        value = value * reader.base() + digit;
+      }
+      const char16_t* separator = p;
+      if (plain) [[likely]] {
+        char16_t* at = out.Next();
+        at += fast::WriteDecimal(value, at);
+        *at++ = kSeparator;
+        out.Sync(at);
+      } else {
+        separator = std::find(p, end, kSeparator);
+        general(reader.base(), TextView(token, static_cast<std::size_t>(separator - token)), out);
+      }
+      if (separator == end) break;
+      token = separator + 1;
+    }
+  } catch (RuntimeError& error) {
+    PlaceCode(error, source, index, false, text, token);
+    throw;
+  }
+}
+
+// The general rules for the codes the fast paths decline, kept out of line
+// so that the common path stays small.
+[[gnu::noinline]] void WriteDigitsGeneral(int base, TextView code, Output& out) {
+  Text& general = Buffers().general;
+  general.clear();
+  AppendDec2Cus(general, code, Integer(static_cast<std::int16_t>(base)));
+  general.push_back(kSeparator);
+  out.Append(general);
+}
+
+[[gnu::noinline]] void WriteValueGeneral(int base, TextView code, Output& out) {
+  Text& general = Buffers().general;
+  general.clear();
+  AppendValue(general, Cust2Dec(code, Integer(static_cast<std::int16_t>(base))));
+  out.Append(general);
+}
+
+[[gnu::noinline]] void WriteCharacterGeneral(TextView code, Output& out) {
+  const char16_t c = Chr(CLng(code));
+  out.Append(TextView(&c, 1));
+}
+
+// Converters of the space-led walks.
+struct DigitsOut {  // d2h, d2c: Dec2Cus in the writer's base, then a separator
+  const fast::DigitWriter& writer;
+  char16_t* Plain(int value, char16_t* at) const {
+    if (value >= writer.limit()) return nullptr;
+    at += writer.Write(value, at);
+    *at = kSeparator;
+    return at + 1;
+  }
+  void General(TextView code, Output& out) const { WriteDigitsGeneral(writer.base(), code, out); }
+};
+
+struct CharacterOut {  // d2a: Chr(CLng(code))
+  char16_t* Plain(int value, char16_t* at) const {
+    if (value > 255) return nullptr;
+    *at = fast::Character(value);
+    return at + 1;
+  }
+  void General(TextView code, Output& out) const { WriteCharacterGeneral(code, out); }
+};
+
+// The radix of d2c or c2d at each code: the radix text read from tBase and
+// converted by `convert`, its errors placed at the radix field. A field set
+// whose texts change only by writes is read once, at the first code.
+template <class Converter>
+class RadixAtEachCode {
+ public:
+  using RadixRule = Integer (*)(TextView);
+  RadixAtEachCode(FieldSet& fields, RadixRule convert)
+      : fields_(fields), convert_(convert), once_(fields.TextsChangeOnlyByWrites()) {}
+
+  // The converter (a DigitWriter or DigitReader) for the current code.
+  const Converter& Current() {
+    if (!known_ || !once_) {
+      Text& text = Buffers().radix;
+      fields_.ReadTextInto(Field::tBase, text);
+      const Integer radix = AtPlace(RadixPlace(text), [&] { return convert_(TextView(text)); });
+      if (!known_ || radix.value() != current_.base()) current_ = Converter(radix.value());
+      known_ = true;
+    }
+    return current_;
+  }
+
+ private:
+  FieldSet& fields_;
+  RadixRule convert_;
+  bool once_;
+  bool known_ = false;
+  Converter current_{0};
+};
+
 }  // namespace
 
 void a2d(FieldSet& fields) {
-  const Text text = fields.ReadText(Field::tAsc);
+  Scratch& buffers = Buffers();
+  fields.ReadTextInto(Field::tAsc, buffers.source);
+  const Text& text = buffers.source;
+  if (fast::Enabled() && !text.empty() && text.size() <= 32766) {
+    Output out(buffers.out, text.size() * 4);
+    for (const char16_t c : text) {
+      char16_t* at = out.Next();
+      int n = fast::WriteCharCode(c, at);
+      if (n == 0) [[unlikely]] {
+        n = fast::WriteDecimal(Asc(TextView(&c, 1)).value(), at);
+        at[n++] = kSeparator;
+      }
+      out.Sync(at + n);
+    }
+    fields.WriteTextFrom(Field::tDec, out.Cut());
+    return;
+  }
   const auto too_long = WholeRow(ErrorPlace::Kind::kRowTooLong, Field::tAsc);
   const Integer n = AtPlace(too_long, [&] { return Integer::Of(Len(text)); });
   Text out;
@@ -141,14 +395,46 @@ void a2d(FieldSet& fields) {
   fields.WriteText(Field::tDec, std::move(cut));
 }
 
+namespace {
+
+Integer RoundedRadix(TextView text) {
+  return CInt(text);
+}
+Integer FlooredRadix(TextView text) {
+  return Int(CDbl(text));
+}
+
+}  // namespace
+
 void d2a(FieldSet& fields) {
-  Text out = SpaceLedWalk(Field::tDec, fields.ReadText(Field::tDec),
+  Scratch& buffers = Buffers();
+  fields.ReadTextInto(Field::tDec, buffers.source);
+  if (FastWalk(buffers.source)) {
+    Output out(buffers.out, buffers.source.size() / 2 + 1);
+    const CharacterOut converter;
+    FastSpaceLedWalk(Field::tDec, buffers.source, out,
+                     [&converter]() -> const CharacterOut& { return converter; });
+    fields.WriteTextFrom(Field::tAsc, out.text());
+    return;
+  }
+  Text out = SpaceLedWalk(Field::tDec, buffers.source,
                           [](TextView token, Text& to) { to.push_back(Chr(CLng(token))); });
   fields.WriteText(Field::tAsc, std::move(out));
 }
 
 void d2h(FieldSet& fields) {
-  Text out = SpaceLedWalk(Field::tDec, fields.ReadText(Field::tDec), [](TextView token, Text& to) {
+  Scratch& buffers = Buffers();
+  fields.ReadTextInto(Field::tDec, buffers.source);
+  if (FastWalk(buffers.source)) {
+    Output out(buffers.out, buffers.source.size() + 1);
+    const fast::DigitWriter writer(16);
+    const DigitsOut converter{writer};
+    FastSpaceLedWalk(Field::tDec, buffers.source, out,
+                     [&converter]() -> const DigitsOut& { return converter; });
+    fields.WriteTextFrom(Field::tHex, out.Cut());
+    return;
+  }
+  Text out = SpaceLedWalk(Field::tDec, buffers.source, [](TextView token, Text& to) {
     AppendDec2Cus(to, token, Integer(16));
     to.push_back(kSeparator);
   });
@@ -156,29 +442,58 @@ void d2h(FieldSet& fields) {
 }
 
 void d2c(FieldSet& fields) {
-  Text out =
-      SpaceLedWalk(Field::tDec, fields.ReadText(Field::tDec), [&fields](TextView token, Text& to) {
-        const Text radix_text = fields.ReadText(Field::tBase);
-        const Integer radix = AtPlace(RadixPlace(radix_text), [&] { return CInt(radix_text); });
-        AppendDec2Cus(to, token, radix);
-        to.push_back(kSeparator);
-      });
+  Scratch& buffers = Buffers();
+  fields.ReadTextInto(Field::tDec, buffers.source);
+  if (FastWalk(buffers.source)) {
+    Output out(buffers.out, buffers.source.size() + 1);
+    RadixAtEachCode<fast::DigitWriter> radix(fields, RoundedRadix);
+    FastSpaceLedWalk(Field::tDec, buffers.source, out,
+                     [&radix] { return DigitsOut{radix.Current()}; });
+    fields.WriteTextFrom(Field::tCus, out.Cut());
+    return;
+  }
+  Text out = SpaceLedWalk(Field::tDec, buffers.source, [&fields](TextView token, Text& to) {
+    const Text radix_text = fields.ReadText(Field::tBase);
+    const Integer radix = AtPlace(RadixPlace(radix_text), [&] { return CInt(radix_text); });
+    AppendDec2Cus(to, token, radix);
+    to.push_back(kSeparator);
+  });
   fields.WriteText(Field::tCus, FinalCut(std::move(out)));
 }
 
 void c2d(FieldSet& fields) {
-  Text out =
-      BareWalk(Field::tCus, fields.ReadText(Field::tCus), [&fields](TextView token, Text& to) {
-        const Text radix_text = fields.ReadText(Field::tBase);
-        const Integer radix =
-            AtPlace(RadixPlace(radix_text), [&] { return Int(CDbl(radix_text)); });
-        AppendValue(to, Cust2Dec(token, radix));
-      });
+  Scratch& buffers = Buffers();
+  fields.ReadTextInto(Field::tCus, buffers.source);
+  if (FastWalk(buffers.source)) {
+    Output out(buffers.out, buffers.source.size() * 2 + 2);
+    RadixAtEachCode<fast::DigitReader> radix(fields, FlooredRadix);
+    FastBareWalk(
+        Field::tCus, buffers.source, out,
+        [&radix]() -> const fast::DigitReader& { return radix.Current(); }, WriteValueGeneral);
+    fields.WriteTextFrom(Field::tDec, out.Cut());
+    return;
+  }
+  Text out = BareWalk(Field::tCus, buffers.source, [&fields](TextView token, Text& to) {
+    const Text radix_text = fields.ReadText(Field::tBase);
+    const Integer radix = AtPlace(RadixPlace(radix_text), [&] { return Int(CDbl(radix_text)); });
+    AppendValue(to, Cust2Dec(token, radix));
+  });
   fields.WriteText(Field::tDec, FinalCut(std::move(out)));
 }
 
 void h2d(FieldSet& fields) {
-  Text out = BareWalk(Field::tHex, fields.ReadText(Field::tHex),
+  Scratch& buffers = Buffers();
+  fields.ReadTextInto(Field::tHex, buffers.source);
+  if (FastWalk(buffers.source)) {
+    Output out(buffers.out, buffers.source.size() * 2 + 2);
+    const fast::DigitReader reader(16);
+    FastBareWalk(
+        Field::tHex, buffers.source, out,
+        [&reader]() -> const fast::DigitReader& { return reader; }, WriteValueGeneral);
+    fields.WriteTextFrom(Field::tDec, out.Cut());
+    return;
+  }
+  Text out = BareWalk(Field::tHex, buffers.source,
                       [](TextView token, Text& to) { AppendValue(to, Hex2Dec(token)); });
   fields.WriteText(Field::tDec, FinalCut(std::move(out)));
 }

@@ -31,6 +31,19 @@ class FieldSet {
   virtual void SetSelStart(Field field, Long start) = 0;
   // Selects `length` characters from the selection start.
   virtual void SetSelLength(Field field, Long length) = 0;
+
+  // The same accesses in forms that spare a copy; the defaults go through
+  // ReadText and WriteText. ReadTextInto replaces the content of `into` with
+  // the field's text; WriteTextFrom replaces the field's text with a copy of
+  // `text`, which never views this field set's own storage.
+  virtual void ReadTextInto(Field field, Text& into) { into = ReadText(field); }
+  virtual void WriteTextFrom(Field field, TextView text) { WriteText(field, Text(text)); }
+
+  // True when a text changes only through this interface's writes, so that a
+  // second read before the next write gives the same text. d2c and c2d then
+  // read tBase once, at their first code, instead of at every code: the same
+  // radix, and a bad one still strikes at the first code. Default: false.
+  virtual bool TextsChangeOnlyByWrites() const { return false; }
 };
 
 // Ascii to decimal: the code of every character of tAsc, a space included,

@@ -1,0 +1,179 @@
+// Fast paths for the common shapes of a code: short plain decimal codes,
+// digit strings in an ordinary base, character codes below 256. Each one
+// either yields exactly what the general rule (Dec2Cus, Cust2Dec, CDbl, CLng,
+// Asc) yields for its input, or declines, and the caller runs the general
+// rule. None of them raises. Equality with the general rules is checked
+// exhaustively where the domain is small and by a differential fuzzer.
+#ifndef ZOLM_ENGINE_FAST_PATHS_H_
+#define ZOLM_ENGINE_FAST_PATHS_H_
+
+#include <array>
+
+#include "engine/value_rules.h"
+
+namespace zolm::fast {
+
+namespace detail {
+// The digit of each value 0..180 as Dec2Cus writes it.
+extern const std::array<char16_t, 181> kDigits;
+// "00" .. "99", two characters each.
+extern const std::array<char16_t, 200> kPairs;
+// The character of each code 0..255 (Chr).
+extern const std::array<char16_t, 256> kCharacters;
+}  // namespace detail
+
+// The value of a code of the common shape: at most one leading space, then
+// 1 to 5 ASCII digits and nothing else, the value at most 32767. That is
+// Int(CDbl(token)) and CLng(token) of such a token. Returns -1 for any other
+// token (those go through the general number reading).
+inline int PlainCode(TextView token) {
+  const char16_t* p = token.data();
+  const char16_t* const end = p + token.size();
+  if (p != end && *p == u' ') ++p;
+  const auto digits = end - p;
+  if (digits < 1 || digits > 5) return -1;
+  int value = 0;
+  for (; p != end; ++p) {
+    const unsigned digit = static_cast<unsigned>(*p) - u'0';
+    if (digit > 9) return -1;
+    value = value * 10 + static_cast<int>(digit);
+  }
+  return value <= 32767 ? value : -1;
+}
+
+// Chr(code) for 0 <= code <= 255.
+inline char16_t Character(int code) {
+  return detail::kCharacters[static_cast<std::size_t>(code)];
+}
+
+// Writes 0 <= `value` <= 99999 in decimal at `out` (no sign, no padding);
+// returns the number of characters written (at most 5).
+inline int WriteDecimal(int value, char16_t* out) {
+  const auto pair = [](int two) { return &detail::kPairs[static_cast<std::size_t>(2 * two)]; };
+  if (value < 10) {
+    out[0] = static_cast<char16_t>(u'0' + value);
+    return 1;
+  }
+  if (value < 100) {
+    out[0] = pair(value)[0];
+    out[1] = pair(value)[1];
+    return 2;
+  }
+  if (value < 1000) {
+    out[0] = static_cast<char16_t>(u'0' + value / 100);
+    out[1] = pair(value % 100)[0];
+    out[2] = pair(value % 100)[1];
+    return 3;
+  }
+  int n = 0;
+  if (value >= 10000) out[n++] = static_cast<char16_t>(u'0' + value / 10000);
+  const char16_t* high = pair(value / 100 % 100);
+  const char16_t* low = pair(value % 100);
+  out[n] = high[0];
+  out[n + 1] = high[1];
+  out[n + 2] = low[0];
+  out[n + 3] = low[1];
+  return n + 4;
+}
+
+// The decimal text of the character code of `c` (Asc) followed by a space,
+// for the common characters (ASCII and U+00A0..U+00FF). Returns the number of
+// characters written (at most 4), or 0 for other characters.
+inline int WriteCharCode(char16_t c, char16_t* out) {
+  if (c >= 0x80 && (c < 0xA0 || c > 0xFF)) return 0;
+  const int n = WriteDecimal(c, out);
+  out[n] = u' ';
+  return n + 1;
+}
+
+// Dec2Cus of the values 0 <= value < limit() in one base: for a base of 2 to
+// 181, limit() is base^K, the first value Dec2Cus cannot write (see the
+// limit table of the base arithmetic); for any other base it is 0.
+class DigitWriter {
+ public:
+  static constexpr int kLongest = 14;  // most digits written: base 2, 16383
+
+  explicit DigitWriter(int base);
+  int base() const { return base_; }
+  int limit() const { return limit_; }
+  // Writes Dec2Cus(value) at `out`; returns the number of characters (2 to
+  // kLongest). Requires 0 <= value < limit().
+  int Write(int value, char16_t* out) const {
+    if (base_ == 16) {
+      static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+      if (value < 256) {
+        out[0] = kHex[value >> 4];
+        out[1] = kHex[value & 15];
+        return 2;
+      }
+      out[0] = kHex[value >> 8];
+      out[1] = kHex[(value >> 4) & 15];
+      out[2] = kHex[value & 15];
+      return 3;
+    }
+    return WriteAnyBase(value, out);
+  }
+
+ private:
+  int WriteAnyBase(int value, char16_t* out) const;
+
+  int base_;
+  int limit_ = 0;
+};
+
+// Cust2Dec in one base for the codes whose every character is worth less
+// than the base: at most K characters (so no step can overflow), each an
+// ASCII character of the digit alphabet ("0".."9", then "A".."Z" and on up
+// to "~") worth 0 .. base - 1. The empty code reads as 0.
+class DigitReader {
+ public:
+  explicit DigitReader(int base);
+  int base() const { return base_; }
+  // K, the most characters a code read here may have; -1 when the base
+  // takes no fast path.
+  int longest() const { return longest_; }
+  // The digit value of `c` when it is an ASCII digit character worth less
+  // than the base; -1 otherwise.
+  int Digit(char16_t c) const {
+    int digit;
+    if (c >= u'0' && c <= u'9') {
+      digit = c - u'0';
+    } else if (c >= u'A' && c <= u'~') {
+      digit = c - 55;
+    } else {
+      return -1;
+    }
+    return digit < base_ ? digit : -1;
+  }
+  // The value of `code`, or -1 when the code is not of that shape.
+  int Read(TextView code) const {
+    if (static_cast<int>(code.size()) > longest_) return -1;
+    int value = 0;
+    for (const char16_t c : code) {
+      const int digit = Digit(c);
+      if (digit < 0) return -1;
+      value = value * base_ + digit;
+    }
+    return value;
+  }
+
+ private:
+  int base_;
+  int longest_ = -1;  // K; -1 when the base takes no fast path
+};
+
+// True while the fast paths are in use (the default, per thread). The
+// differential checks switch them off to run the general rules alone.
+namespace detail {
+extern thread_local bool enabled;
+}
+inline bool Enabled() {
+  return detail::enabled;
+}
+inline void SetEnabled(bool enabled) {
+  detail::enabled = enabled;
+}
+
+}  // namespace zolm::fast
+
+#endif  // ZOLM_ENGINE_FAST_PATHS_H_
