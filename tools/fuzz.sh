@@ -10,7 +10,7 @@ ensure_packages clang libclang-rt-14-dev cmake ninja-build
 seconds="${1:-60}"
 shift || true
 targets=("$@")
-[ "${#targets[@]}" -eq 0 ] && targets=(base value_rules commands)
+[ "${#targets[@]}" -eq 0 ] && targets=(base value_rules commands fast_paths)
 
 if [ ! -f build-fuzz/build.ninja ]; then
   CXX=clang++ CC=clang cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

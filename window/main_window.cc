@@ -68,6 +68,18 @@ class TextBoxFields final : public FieldSet {
     QLineEdit* edit = box(field);
     edit->setSelection(edit->cursorPosition(), length);
   }
+  void ReadTextInto(Field field, Text& into) override {
+    const QString text = box(field)->text();
+    into.assign(reinterpret_cast<const char16_t*>(text.utf16()),
+                static_cast<std::size_t>(text.size()));
+  }
+  void WriteTextFrom(Field field, TextView text) override {
+    box(field)->setText(QString(reinterpret_cast<const QChar*>(text.data()),
+                                static_cast<qsizetype>(text.size())));
+  }
+  // Nothing handles a text change: while a command runs, only its own writes
+  // change the boxes.
+  bool TextsChangeOnlyByWrites() const override { return true; }
 
  private:
   QLineEdit* box(Field field) const { return boxes_[static_cast<std::size_t>(field)]; }

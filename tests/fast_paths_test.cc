@@ -1,0 +1,166 @@
+// The fast paths are the general rules: exhaustively where the domain is
+// small, and over random field sets for the walks that use them.
+#include "engine/fast_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <random>
+
+#include "engine/base_arithmetic.h"
+#include "engine/convert_commands.h"
+#include "tests/test_support.h"
+
+namespace zolm {
+namespace {
+
+using testing::Show;
+
+Text Written(int n, const char16_t* at) {
+  return Text(at, static_cast<std::size_t>(n));
+}
+
+// Every value each base's writer takes is written as Dec2Cus writes it, and
+// the first value past its limit is one Dec2Cus refuses.
+TEST(FastPathsTest, DigitWriterIsDec2CusForEveryValueItTakes) {
+  for (int base = -200; base <= 200; ++base) {
+    const fast::DigitWriter writer(base);
+    if (writer.limit() == 0) continue;
+    ASSERT_EQ(
+        testing::ErrorOf([&] { Dec2Cus(CStr(Integer::Of(writer.limit())), Integer::Of(base)); }),
+        kOverflow)
+        << "base " << base;
+    char16_t out[fast::DigitWriter::kLongest];
+    for (int value = 0; value < writer.limit(); ++value) {
+      const Text expected = Dec2Cus(CStr(Integer::Of(value)), Integer::Of(base));
+      ASSERT_EQ(Written(writer.Write(value, out), out), expected)
+          << "base " << base << ", value " << value;
+    }
+  }
+}
+
+// Every code of up to K digits of each base, leading zeros included, reads as
+// Cust2Dec reads it.
+TEST(FastPathsTest, DigitReaderIsCust2DecForEveryCodeItTakes) {
+  for (int base = 2; base <= 181; ++base) {
+    const fast::DigitReader reader(base);
+    ASSERT_GE(reader.longest(), 2) << "base " << base;
+    int places = 1;
+    for (int length = 0; length <= reader.longest(); ++length, places *= base) {
+      for (int value = 0; value < places; ++value) {
+        Text code(static_cast<std::size_t>(length), u'0');
+        for (int i = length - 1, rest = value; i >= 0; --i, rest /= base) {
+          const int digit = rest % base;
+          code[static_cast<std::size_t>(i)] =
+              static_cast<char16_t>(digit < 10 ? u'0' + digit : 55 + digit);
+        }
+        const int read = reader.Read(code);
+        if (std::any_of(code.begin(), code.end(), [](char16_t c) { return c > u'~'; })) {
+          ASSERT_EQ(read, -1) << "base " << base << ", code " << Show(code);
+          continue;
+        }
+        ASSERT_EQ(read, Cust2Dec(code, Integer::Of(base)).value())
+            << "base " << base << ", code " << Show(code);
+      }
+    }
+  }
+}
+
+// A code of one to six characters, digits with or without a leading space:
+// PlainCode takes exactly those up to 32767, with the value CDbl and CLng give.
+TEST(FastPathsTest, PlainCodeIsTheNumberReading) {
+  for (int length = 1; length <= 6; ++length) {
+    int count = 1;
+    for (int i = 0; i < length; ++i) count *= 10;
+    for (int n = 0; n < count; ++n) {
+      Text digits(static_cast<std::size_t>(length), u'0');
+      for (int i = length - 1, rest = n; i >= 0; --i, rest /= 10) {
+        digits[static_cast<std::size_t>(i)] = static_cast<char16_t>(u'0' + rest % 10);
+      }
+      for (const Text& code : {digits, u" " + digits}) {
+        const int value = fast::PlainCode(code);
+        const bool taken = length <= 5 && n <= 32767;
+        ASSERT_EQ(value, taken ? n : -1) << Show(code);
+        if (taken) {
+          ASSERT_EQ(CLng(code), n) << Show(code);
+        }
+      }
+    }
+  }
+}
+
+TEST(FastPathsTest, CharactersAndDecimalsAreTheValueRules) {
+  char16_t out[8];
+  for (int code = 0; code <= 255; ++code) ASSERT_EQ(fast::Character(code), Chr(code)) << code;
+  for (int value = 0; value <= 99999; ++value) {
+    Text expected;
+    AppendDecimal(expected, value);
+    ASSERT_EQ(Written(fast::WriteDecimal(value, out), out), expected) << value;
+  }
+  for (int unit = 0; unit <= 0xFFFF; ++unit) {
+    const auto c = static_cast<char16_t>(unit);
+    const int n = fast::WriteCharCode(c, out);
+    if (n != 0) {
+      ASSERT_EQ(Written(n, out), CStr(Asc(TextView(&c, 1))) + u" ") << unit;
+    }
+  }
+}
+
+// Random field sets, mostly of plain codes with a few odd characters and
+// radixes, run through every transform and command with the fast paths and
+// with the general rules alone: the same texts, error numbers and places.
+TEST(FastPathsTest, WalksAgreeWithTheGeneralRules) {
+  std::mt19937 random(11);
+  const std::u16string alphabet = u"0123456789    0123456789ABCFGZaz~-+.e\t\u20AC\u00E9";
+  const std::u16string radixes[] = {u"16", u"2", u" 10 ", u"36",   u"181", u"182", u"abc",
+                                    u"0",  u"1", u"-2",   u"15.7", u"3.5", u"",    u"40"};
+  std::uniform_int_distribution<int> length(0, 40);
+  std::uniform_int_distribution<int> odd(0, 9);
+  std::uniform_int_distribution<std::size_t> digit(0, 13);
+  std::uniform_int_distribution<std::size_t> any(0, alphabet.size() - 1);
+  using Operation = void (*)(FieldSet&);
+  const Operation operations[] = {a2d, d2a, d2h, d2c, c2d, h2d, ascc, dec, hex, cus};
+  for (int n = 0; n < 20000; ++n) {
+    FieldModel fast_fields;
+    for (const Field field : kAllFields) {
+      Text text;
+      for (int i = length(random); i > 0; --i) {
+        text.push_back(alphabet[odd(random) == 0 ? any(random) : digit(random)]);
+      }
+      if (field == Field::tBase) text = radixes[static_cast<std::size_t>(n) % std::size(radixes)];
+      fast_fields.WriteText(field, text);
+    }
+    FieldModel general_fields = fast_fields;
+    const Operation operation = operations[n % std::size(operations)];
+    const auto run = [operation](FieldModel& fields, bool fast_paths) {
+      fast::SetEnabled(fast_paths);
+      std::optional<RuntimeError> error;
+      try {
+        operation(fields);
+      } catch (const RuntimeError& e) {
+        error = e;
+      }
+      fast::SetEnabled(true);
+      return error;
+    };
+    const auto fast_error = run(fast_fields, true);
+    const auto general_error = run(general_fields, false);
+    ASSERT_EQ(fast_error.has_value(), general_error.has_value()) << "set " << n;
+    for (const Field field : kAllFields) {
+      ASSERT_EQ(fast_fields.text(field), general_fields.text(field))
+          << "set " << n << ", " << FieldName(field);
+    }
+    if (!fast_error) continue;
+    ASSERT_EQ(fast_error->number(), general_error->number()) << "set " << n;
+    const ErrorPlace& a = *fast_error->place();
+    const ErrorPlace& b = *general_error->place();
+    ASSERT_TRUE(a.kind == b.kind && a.field == b.field && a.code_index == b.code_index &&
+                a.code_start == b.code_start && a.code == b.code)
+        << "set " << n << ": code " << a.code_index << " " << Show(a.code) << " vs " << b.code_index
+        << " " << Show(b.code);
+  }
+}
+
+}  // namespace
+}  // namespace zolm
