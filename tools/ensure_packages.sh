@@ -18,7 +18,7 @@ ensure_packages() {
 }
 
 # What building and testing the program needs.
-BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev qt6-base-dev
+BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev libcli11-dev qt6-base-dev
   libgl-dev fonts-dejavu-core)
 
 # What the end-to-end test on a real X session needs.

@@ -5,12 +5,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/ensure_packages.sh
-ensure_packages clang libclang-rt-14-dev cmake ninja-build
+ensure_packages clang libclang-rt-14-dev cmake ninja-build libcli11-dev
 
 seconds="${1:-60}"
 shift || true
 targets=("$@")
-[ "${#targets[@]}" -eq 0 ] && targets=(base value_rules commands fast_paths)
+[ "${#targets[@]}" -eq 0 ] && targets=(base value_rules commands fast_paths utf8)
 
 if [ ! -f build-fuzz/build.ninja ]; then
   CXX=clang++ CC=clang cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "engine/convert_commands.h"
+#include "engine/error_text.h"
 
 namespace zolm {
 
@@ -86,60 +87,15 @@ class TextBoxFields final : public FieldSet {
   std::array<QLineEdit*, 5> boxes_;
 };
 
-const char* RowName(Field field) {
-  switch (field) {
-    case Field::tAsc:
-      return "Ascii row";
-    case Field::tDec:
-      return "Decimal row";
-    case Field::tHex:
-      return "Hex row";
-    case Field::tCus:
-      return "Custom row";
-    case Field::tBase:
-      return "Radix field";
-  }
-  return "";
-}
-
-// A code as the report shows it: quoted, at most 24 characters with an
-// ellipsis standing for the rest, or (empty).
-QString ShowCode(const Text& code) {
-  if (code.empty()) return QStringLiteral("(empty)");
-  QString text = QString::fromStdU16String(code);
-  constexpr int kLongest = 24;
-  if (text.size() > kLongest) text = text.left(kLongest - 1) + QChar(0x2026);
-  return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
-QString PlaceLine(const ErrorPlace& place) {
-  const QString row = QString::fromLatin1(RowName(place.field));
-  switch (place.kind) {
-    case ErrorPlace::Kind::kCode:
-      return QStringLiteral("%1, code %2: %3")
-          .arg(row)
-          .arg(place.code_index)
-          .arg(ShowCode(place.code));
-    case ErrorPlace::Kind::kRadix:
-      return QStringLiteral("%1: %2").arg(row, ShowCode(place.code));
-    case ErrorPlace::Kind::kEmptyRow:
-      return QStringLiteral("%1: nothing to convert").arg(row);
-    case ErrorPlace::Kind::kRowTooLong:
-      // An Ascii row converts up to 32,766 characters, a row of codes 32,765.
-      return QStringLiteral("%1: longer than %2 characters")
-          .arg(row,
-               place.field == Field::tAsc ? QStringLiteral("32,766") : QStringLiteral("32,765"));
-  }
-  return {};
-}
-
 }  // namespace
 
 QString ErrorReportText(const RuntimeError& error) {
   QString text = QStringLiteral("Run-time error '%1':\n\n%2")
                      .arg(error.number())
                      .arg(QString::fromLatin1(error.what()));
-  if (error.place()) text += QLatin1Char('\n') + PlaceLine(*error.place());
+  if (error.place()) {
+    text += QLatin1Char('\n') + QString::fromStdU16String(ErrorPlaceText(*error.place()));
+  }
   return text;
 }
 
