@@ -23,3 +23,10 @@ BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev libcli11-dev
 
 # What the end-to-end test on a real X session needs.
 DESKTOP_TEST_PACKAGES=(xvfb openbox xdotool xclip x11-utils)
+
+# What making the Debian package needs (CPack finds the libraries with
+# dpkg-shlibdeps and the binaries with file).
+PACKAGE_PACKAGES=(dpkg-dev file)
+
+# What checking the package needs.
+PACKAGE_CHECK_PACKAGES=(lintian appstream desktop-file-utils xvfb xauth)

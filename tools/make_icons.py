@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
-"""Draws the program's three icon images as palette PNGs in resources/.
+"""Draws the program's icon images as palette PNGs in resources/.
 
 32x32 in 2 colours, 32x32 and 16x16 in 16 colours: a blue tile with a white
 "Z" and, in the coloured ones, an amber bar standing for a row of codes.
+The desktop's set (resources/icons/hicolor, 16 to 256 pixels, transparent
+around the tile) is made from the 16 and 32 pixel pictures by whole-number
+scaling with nearest-neighbour sampling, so it stays crisp pixel art; 24 is
+the 16 pixel picture centred.
 Run it again after changing the drawing; the PNGs are checked in.
 """
 import os
@@ -13,7 +17,10 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "..", "resources")
 
 
-def png(path, pixels, palette, bit_depth):
+APP_ID = "org.zolm.converter"
+
+
+def png(path, pixels, palette, bit_depth, transparent=None):
     height, width = len(pixels), len(pixels[0])
     raw = bytearray()
     per_byte = 8 // bit_depth
@@ -36,6 +43,8 @@ def png(path, pixels, palette, bit_depth):
         f.write(b"\x89PNG\r\n\x1a\n")
         f.write(chunk(b"IHDR", header))
         f.write(chunk(b"PLTE", plte))
+        if transparent is not None:
+            f.write(chunk(b"tRNS", bytes(0 if i == transparent else 255 for i in range(len(palette)))))
         f.write(chunk(b"IDAT", zlib.compress(bytes(raw), 9)))
         f.write(chunk(b"IEND", b""))
 
@@ -78,6 +87,27 @@ def main():
     png(os.path.join(OUT, "zolm-16.png"), draw(16, 16), palette16, 4)
     mono = [[1 if v == 1 else 0 for v in row] for row in draw(32, 2)]  # letter shows through
     png(os.path.join(OUT, "zolm-32-mono.png"), mono, [(255, 255, 255), (0, 0, 0)], 1)
+
+    small, large = draw(16, 16), draw(32, 16)
+    sizes = {16: small, 24: centred(small, 24), 32: large, 48: scaled(small, 3),
+             64: scaled(large, 2), 128: scaled(large, 4), 256: scaled(large, 8)}
+    for size, pixels in sizes.items():
+        folder = os.path.join(OUT, "icons", "hicolor", f"{size}x{size}", "apps")
+        os.makedirs(folder, exist_ok=True)
+        png(os.path.join(folder, APP_ID + ".png"), pixels, palette16, 4, transparent=0)
+
+
+def scaled(pixels, factor):
+    """Each pixel as a factor-by-factor block: nearest-neighbour, no blur."""
+    return [[v for v in row for _ in range(factor)] for row in pixels for _ in range(factor)]
+
+
+def centred(pixels, size):
+    border = (size - len(pixels)) // 2
+    out = [[0] * size for _ in range(size)]
+    for y, row in enumerate(pixels):
+        out[y + border][border:border + len(row)] = row
+    return out
 
 
 if __name__ == "__main__":

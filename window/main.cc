@@ -30,11 +30,12 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zolm Converter"));
   QApplication::setApplicationVersion(QStringLiteral("1.00"));
-  QApplication::setDesktopFileName(QStringLiteral("zolm-converter"));
+  // The application id: the desktop entry's name, so that the desktop
+  // matches the running window to its entry and icon.
+  QApplication::setDesktopFileName(QStringLiteral("org.zolm.converter"));
   QIcon icon;
-  for (const char* file :
-       {":/icons/zolm-16.png", ":/icons/zolm-32.png", ":/icons/zolm-32-mono.png"}) {
-    icon.addFile(QString::fromLatin1(file));
+  for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
   }
   QApplication::setWindowIcon(icon);
 
