@@ -2,9 +2,9 @@
 #include <array>
 #include <cstring>
 
+#include "engine/convert_commands.h"
 #include "engine/field_transforms.h"
 #include "fuzz/fuzz_input.h"
-#include "engine/convert_commands.h"
 
 using namespace zolm;
 using zolm::fuzz::Check;

@@ -4,9 +4,9 @@
 
 #include <optional>
 
+#include "engine/convert_commands.h"
 #include "engine/field_transforms.h"
 #include "tests/test_support.h"
-#include "engine/convert_commands.h"
 
 namespace zolm {
 namespace {

@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "tests/test_support.h"
 #include "engine/convert_commands.h"
+#include "tests/test_support.h"
 
 namespace zolm {
 namespace {

@@ -75,8 +75,8 @@ class TextBoxFields final : public FieldSet {
                 static_cast<std::size_t>(text.size()));
   }
   void WriteTextFrom(Field field, TextView text) override {
-    box(field)->setText(QString(reinterpret_cast<const QChar*>(text.data()),
-                                static_cast<qsizetype>(text.size())));
+    box(field)->setText(
+        QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size())));
   }
   // Nothing handles a text change: while a command runs, only its own writes
   // change the boxes.

@@ -6,9 +6,9 @@
 #include <optional>
 
 #include "engine/base_arithmetic.h"
+#include "engine/convert_commands.h"
 #include "engine/field_transforms.h"
 #include "tests/driver/json.h"
-#include "engine/convert_commands.h"
 
 namespace zolm::driver {
 
