@@ -113,8 +113,14 @@ click tAsc
 type_text "Hi"
 expect_field tAsc "Hi" "a click selects the whole row"
 
-# The Tab walk from tAsc: tDec, then the buttons hex and ascc; Return there
-# presses ascc.
+# The whole Tab walk: nine controls from tCus round to tCus, which selects
+# its whole text on arrival.
+click tCus
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab
+type_text "Q"
+expect_field tCus "Q" "nine Tabs walk round to the custom row, selected"
+
+# From tAsc: tDec, then the buttons hex and ascc; Return there presses ascc.
 click tAsc
 keys Tab Tab Tab Return
 expect_field tDec "72 105" "Tab to the Ascii row's button and Return converts"
