@@ -5,23 +5,13 @@
 
 #include <string>
 
+#include "bench/largest_fields.h"
 #include "engine/convert_commands.h"
 
 namespace zolm {
 namespace {
 
 using Command = void (*)(FieldSet&);
-
-// The largest Ascii row whose rows all convert: 8191 characters of codes
-// 100..126, so its decimal row is 32763 characters long.
-FieldModel LargestFields() {
-  Text ascii;
-  for (int i = 0; i < 8191; ++i) ascii.push_back(Chr(100 + (7 * i) % 27));
-  FieldModel model;
-  model.WriteText(Field::tAsc, ascii);
-  ascc(model);
-  return model;
-}
 
 void RunCommand(benchmark::State& state, Command command, const FieldModel& fields) {
   for (auto _ : state) {

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <string>
 
+#include "bench/largest_fields.h"
 #include "engine/convert_commands.h"
 #include "window/main_window.h"
 
@@ -29,16 +30,6 @@ class PaintWatch final : public QObject {
 void WaitForPaint(PaintWatch& watch) {
   watch.painted = false;
   while (!watch.painted) QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-// The largest rows, as the engine benchmark makes them.
-FieldModel LargestFields() {
-  Text ascii;
-  for (int i = 0; i < 8191; ++i) ascii.push_back(Chr(100 + (7 * i) % 27));
-  FieldModel model;
-  model.WriteText(Field::tAsc, ascii);
-  ascc(model);
-  return model;
 }
 
 struct Row {
