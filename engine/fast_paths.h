@@ -22,23 +22,35 @@ extern const std::array<char16_t, 200> kPairs;
 extern const std::array<char16_t, 256> kCharacters;
 }  // namespace detail
 
+// Reads the run of ASCII digits that starts at `p` (at most six of them)
+// into `value`; returns where the run ends.
+inline const char16_t* ReadDigits(const char16_t* p, const char16_t* end, int& value) {
+  value = 0;
+  for (const char16_t* const stop = end - p > 6 ? p + 6 : end; p != stop; ++p) {
+    const unsigned digit = static_cast<unsigned>(*p) - u'0';
+    if (digit > 9) break;
+    value = value * 10 + static_cast<int>(digit);
+  }
+  return p;
+}
+
+// True when the digits from `begin` to `run_end`, worth `value`, make a
+// plain code: one to five of them, worth at most 32767.
+inline bool IsPlainRun(const char16_t* begin, const char16_t* run_end, int value) {
+  return run_end != begin && run_end - begin <= 5 && value <= 32767;
+}
+
 // The value of a code of the common shape: at most one leading space, then
 // 1 to 5 ASCII digits and nothing else, the value at most 32767. That is
 // Int(CDbl(token)) and CLng(token) of such a token. Returns -1 for any other
 // token (those go through the general number reading).
 inline int PlainCode(TextView token) {
-  const char16_t* p = token.data();
-  const char16_t* const end = p + token.size();
-  if (p != end && *p == u' ') ++p;
-  const auto digits = end - p;
-  if (digits < 1 || digits > 5) return -1;
-  int value = 0;
-  for (; p != end; ++p) {
-    const unsigned digit = static_cast<unsigned>(*p) - u'0';
-    if (digit > 9) return -1;
-    value = value * 10 + static_cast<int>(digit);
-  }
-  return value <= 32767 ? value : -1;
+  const char16_t* begin = token.data();
+  const char16_t* const end = begin + token.size();
+  if (begin != end && *begin == u' ') ++begin;
+  int value;
+  const char16_t* const run_end = ReadDigits(begin, end, value);
+  return run_end == end && IsPlainRun(begin, run_end, value) ? value : -1;
 }
 
 // Chr(code) for 0 <= code <= 255.

@@ -221,15 +221,9 @@ void FastSpaceLedWalk(Field source, TextView text, Output& out, AtCode&& at_code
     for (;; ++index) {
       const auto& converter = at_code();
       const char16_t* const digits = token + (index > 1 ? 1 : 0);
-      const char16_t* p = digits;
-      int value = 0;
-      for (; p != end && p - digits <= 5; ++p) {
-        const unsigned digit = static_cast<unsigned>(*p) - u'0';
-        if (digit > 9) break;
-        value = value * 10 + static_cast<int>(digit);
-      }
-      const bool plain =
-          p != digits && p - digits <= 5 && value <= 32767 && (p == end || *p == kSeparator);
+      int value;
+      const char16_t* const p = fast::ReadDigits(digits, end, value);
+      const bool plain = fast::IsPlainRun(digits, p, value) && (p == end || *p == kSeparator);
       const char16_t* separator = p;
       char16_t* written = plain ? converter.Plain(value, out.Next()) : nullptr;
       if (written != nullptr) [[likely]] {
