@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "cli/utf8.h"
 #include "engine/convert_commands.h"
 #include "engine/error_text.h"
+#include "engine/utf8.h"
 
 namespace zolm {
 namespace {

@@ -13,7 +13,8 @@ Text Latin(const char* text) {
 Text ShowCode(const Text& code) {
   if (code.empty()) return u"(empty)";
   constexpr std::size_t kLongest = 24;
-  Text shown = code.size() > kLongest ? code.substr(0, kLongest - 1) + u"\u2026" : code;
+  const Text shown = code.size() > kLongest ? VisibleText(code.substr(0, kLongest - 1)) + u"\u2026"
+                                            : VisibleText(code);
   return u"\"" + shown + u"\"";
 }
 
@@ -53,6 +54,38 @@ Text ErrorPlaceText(const ErrorPlace& place) {
              u" characters";
   }
   return row;
+}
+
+Text ErrorHeadline(int number) {
+  Text text = u"Run-time error '";
+  AppendDecimal(text, number);
+  return text + u"':";
+}
+
+Text ErrorReportText(const RuntimeError& error) {
+  Text text = ErrorHeadline(error.number()) + u"\n\n" + Latin(error.what());
+  if (error.place()) text += u"\n" + ErrorPlaceText(*error.place());
+  return text;
+}
+
+Text VisibleText(TextView text) {
+  Text shown;
+  shown.reserve(text.size());
+  for (const char16_t c : text) {
+    if (c < 0x20) {
+      shown.push_back(static_cast<char16_t>(0x2400 + c));
+    } else if (c == 0x7F) {
+      shown.push_back(u'\u2421');
+    } else if (c >= 0x80 && c <= 0x9F) {
+      constexpr char16_t kHex[] = u"0123456789ABCDEF";
+      shown += u"\\x";
+      shown.push_back(kHex[c >> 4]);
+      shown.push_back(kHex[c & 15]);
+    } else {
+      shown.push_back(c);
+    }
+  }
+  return shown;
 }
 
 }  // namespace zolm

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "engine/base_arithmetic.h"
-#include "engine/fast_paths.h"
+#include "engine/internal/fast_paths.h"
 
 namespace zolm {
 
@@ -208,7 +208,7 @@ bool FastWalk(TextView source) {
 // The space-led walk over a source that takes the fast walk: the same codes,
 // conversions and error places as SpaceLedWalk, without position arithmetic.
 // For each code `at_code()` first gives its converter (reading the radix,
-// where there is one), then a code of the plain shape (fast::PlainCode) goes
+// where there is one), then a code of the plain shape (fast::ReadPlainCode) goes
 // to `converter.Plain(value, at)`, which writes its conversion at `at` and
 // returns the end, or returns nullptr to decline; every other code goes to
 // `converter.General(code, out)`, the general rule.
@@ -220,16 +220,13 @@ void FastSpaceLedWalk(Field source, TextView text, Output& out, AtCode&& at_code
   try {
     for (;; ++index) {
       const auto& converter = at_code();
-      const char16_t* const digits = token + (index > 1 ? 1 : 0);
       int value;
-      const char16_t* const p = fast::ReadDigits(digits, end, value);
-      const bool plain = fast::IsPlainRun(digits, p, value) && (p == end || *p == kSeparator);
-      const char16_t* separator = p;
-      char16_t* written = plain ? converter.Plain(value, out.Next()) : nullptr;
+      const char16_t* separator = fast::ReadPlainCode(token + (index > 1 ? 1 : 0), end, value);
+      char16_t* written = separator != nullptr ? converter.Plain(value, out.Next()) : nullptr;
       if (written != nullptr) [[likely]] {
         out.Sync(written);
       } else {
-        separator = std::find(p, end, kSeparator);
+        separator = std::find(token + (index > 1 ? 1 : 0), end, kSeparator);
         converter.General(TextView(token, static_cast<std::size_t>(separator - token)), out);
       }
       if (separator == end) break;
@@ -253,25 +250,15 @@ void FastBareWalk(Field source, TextView text, Output& out, AtCode&& at_code, Ge
   try {
     for (;; ++index) {
       const fast::DigitReader& reader = at_code();
-      const char16_t* p = token;
-      int value = 0;
-      bool plain = true;
-      for (int count = 0; p != end && *p != kSeparator; ++p) {
-        const int digit = reader.Digit(*p);
-        if (digit < 0 || ++count > reader.longest()) {
-          plain = false;
-          break;
-        }
-        value = value * reader.base() + digit;
-      }
-      const char16_t* separator = p;
-      if (plain) [[likely]] {
+      int value;
+      const char16_t* separator = reader.ReadCode(token, end, value);
+      if (separator != nullptr) [[likely]] {
         char16_t* at = out.Next();
         at += fast::WriteDecimal(value, at);
         *at++ = kSeparator;
         out.Sync(at);
       } else {
-        separator = std::find(p, end, kSeparator);
+        separator = std::find(token, end, kSeparator);
         general(reader.base(), TextView(token, static_cast<std::size_t>(separator - token)), out);
       }
       if (separator == end) break;

@@ -92,7 +92,6 @@ struct NumberSyntax {
   bool negative = false;
   std::size_t body_begin = 0;  // first character after the sign
   std::size_t body_end = 0;    // one past the exponent's last digit
-  bool plain_integer = false;  // digits only, no point or exponent
   int significant_digits = 0;  // digits after leading zeros, before any point
   int leading_fraction_zeros = 0;
   long long exponent = 0;  // saturated
@@ -125,9 +124,7 @@ bool ParseSyntax(TextView s, NumberSyntax& out) {
     }
   }
   if (digits == 0) return false;
-  bool has_exponent = false;
   if (i < n && (s[i] == u'e' || s[i] == u'E')) {
-    has_exponent = true;
     ++i;
     bool exponent_negative = false;
     if (i < n && (s[i] == u'+' || s[i] == u'-')) {
@@ -146,7 +143,6 @@ bool ParseSyntax(TextView s, NumberSyntax& out) {
   out.body_end = i;
   while (i < n && IsBlank(s[i])) ++i;
   if (i != n) return false;
-  out.plain_integer = !seen_point && !has_exponent && digits <= 15;
   return true;
 }
 
@@ -219,32 +215,26 @@ double CDbl(TextView s) {
   if (ReadPlainInteger(s, plain)) return plain;
   NumberSyntax syntax;
   if (!ParseSyntax(s, syntax)) Raise(kTypeMismatch);
-  double magnitude = 0.0;
-  if (syntax.plain_integer) {
-    // Up to 15 digits are exact in a double, so no rounding question arises.
-    long long whole = 0;
-    for (std::size_t i = syntax.body_begin; i < syntax.body_end; ++i)
-      whole = whole * 10 + (s[i] - u'0');
-    magnitude = static_cast<double>(whole);
-  } else {
-    std::string ascii;
-    ascii.reserve(syntax.body_end - syntax.body_begin);
-    for (std::size_t i = syntax.body_begin; i < syntax.body_end; ++i) {
-      ascii.push_back(static_cast<char>(s[i]));
-    }
-    const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), magnitude);
-    if (result.ec == std::errc::result_out_of_range) {
-      // Too large overflows; too small is zero.
-      const long long scale = syntax.significant_digits > 0
-                                  ? syntax.exponent + syntax.significant_digits - 1
-                                  : syntax.exponent - syntax.leading_fraction_zeros - 1;
-      if (scale >= 0) Raise(kOverflow);
-      magnitude = 0.0;
-    } else if (result.ec != std::errc() || result.ptr != ascii.data() + ascii.size()) {
-      Raise(kTypeMismatch);
-    }
-    if (!std::isfinite(magnitude)) Raise(kOverflow);
+  // Plain integers of up to 15 digits were read above; what is left needs
+  // the full reading of a decimal with point or exponent.
+  std::string ascii;
+  ascii.reserve(syntax.body_end - syntax.body_begin);
+  for (std::size_t i = syntax.body_begin; i < syntax.body_end; ++i) {
+    ascii.push_back(static_cast<char>(s[i]));
   }
+  double magnitude = 0.0;
+  const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), magnitude);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Too large overflows; too small is zero.
+    const long long scale = syntax.significant_digits > 0
+                                ? syntax.exponent + syntax.significant_digits - 1
+                                : syntax.exponent - syntax.leading_fraction_zeros - 1;
+    if (scale >= 0) Raise(kOverflow);
+    magnitude = 0.0;
+  } else if (result.ec != std::errc() || result.ptr != ascii.data() + ascii.size()) {
+    Raise(kTypeMismatch);
+  }
+  if (!std::isfinite(magnitude)) Raise(kOverflow);
   return syntax.negative ? -magnitude : magnitude;
 }
 

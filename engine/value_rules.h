@@ -40,6 +40,8 @@ struct ErrorPlace {
   int code_index = 0;
   int code_start = 0;
   Text code;
+
+  friend bool operator==(const ErrorPlace&, const ErrorPlace&) = default;
 };
 
 // The single error type of the engine. `number()` is the run-time error number

@@ -33,16 +33,9 @@ constexpr Chain kChains[] = {{ascc, Field::tAsc, {a2d, d2h, d2c}},
 
 constexpr std::size_t kLongest = 33000;  // a little past 32768
 
-// Text equality by memcmp: the comparison loop of std::u16string would run
-// through the coverage hooks for every character of 33,000-character fields.
-bool Same(TextView a, TextView b) {
-  if (a.size() != b.size()) return false;
-  return a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
-}
-
 bool SameFields(const FieldModel& a, const FieldModel& b) {
   for (const Field f : kAllFields) {
-    if (!Same(a.text(f), b.text(f))) return false;
+    if (!fuzz::Same(a.text(f), b.text(f))) return false;
   }
   return true;
 }
@@ -64,7 +57,7 @@ void CheckPlace(const RuntimeError& error, const FieldModel& after) {
     Check(place.code_index >= 1, "codes count from 1");
     const auto start = static_cast<std::size_t>(place.code_start);
     Check(start + place.code.size() <= text.size() &&
-              Same(TextView(text).substr(start, place.code.size()), place.code),
+              fuzz::Same(TextView(text).substr(start, place.code.size()), place.code),
           "the failing code stands in its field");
   }
 }
@@ -96,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int error = RunChecked(transform.run, model);
     for (const Field f : kAllFields) {
       if (error != 0 || f != transform.target) {
-        Check(Same(model.text(f), before.text(f)),
+        Check(fuzz::Same(model.text(f), before.text(f)),
               "a transform writes only its target, on success");
       }
     }
@@ -105,8 +98,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const Chain& chain = kChains[selector - 6];
   const int error = RunChecked(chain.run, model);
-  Check(Same(model.text(Field::tBase), before.text(Field::tBase)), "tBase never changes");
-  Check(Same(model.text(chain.own), Trim(before.text(chain.own))), "the own field is trimmed");
+  Check(fuzz::Same(model.text(Field::tBase), before.text(Field::tBase)), "tBase never changes");
+  Check(fuzz::Same(model.text(chain.own), Trim(before.text(chain.own))),
+        "the own field is trimmed");
 
   // The command equals its trim and its steps run one by one up to the first
   // failure: fields its chain had not yet written keep their texts.
@@ -124,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FieldModel back = model;
     back.WriteText(Field::tAsc, u"");
     Check(Outcome([&] { dec(back); }) == 0, "dec converts what ascc wrote");
-    Check(Same(back.text(Field::tAsc), model.text(Field::tAsc)),
+    Check(fuzz::Same(back.text(Field::tAsc), model.text(Field::tAsc)),
           "ascc then dec gives the text back");
   }
   return 0;

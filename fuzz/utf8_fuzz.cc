@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/utf8.h"
+#include "engine/utf8.h"
 #include "fuzz/fuzz_input.h"
 
 using namespace zolm;

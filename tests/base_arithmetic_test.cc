@@ -36,7 +36,7 @@ void CheckRead(const ReadRow& row, NumericValue (*read)(TextView, Integer)) {
   EXPECT_EQ(result.is_long(), row.kind == Kind::kLong);
 }
 
-TEST(ReadDigitsTest, Table) {
+TEST(Cust2DecTest, Table) {
   const ReadRow rows[] = {
       // Valid hexadecimal codes.
       {u"48", 16, Kind::kInteger, 72},

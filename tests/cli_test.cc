@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/utf8.h"
 #include "engine/convert_commands.h"
+#include "engine/utf8.h"
 
 namespace zolm {
 namespace {

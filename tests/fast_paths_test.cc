@@ -1,6 +1,6 @@
 // The fast paths are the general rules: exhaustively where the domain is
 // small, and over random field sets for the walks that use them.
-#include "engine/fast_paths.h"
+#include "engine/internal/fast_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +55,16 @@ TEST(FastPathsTest, DigitReaderIsCust2DecForEveryCodeItTakes) {
           code[static_cast<std::size_t>(i)] =
               static_cast<char16_t>(digit < 10 ? u'0' + digit : 55 + digit);
         }
-        const int read = reader.Read(code);
+        int read = -1;
+        for (const Text& text : {code, code + u" 1"}) {
+          const char16_t* const end = text.data() + text.size();
+          int value;
+          const char16_t* const stop = reader.ReadCode(text.data(), end, value);
+          const int got = stop == nullptr ? -1 : value;
+          ASSERT_TRUE(stop == nullptr || stop == text.data() + code.size()) << Show(text);
+          ASSERT_TRUE(text == code || got == read) << Show(text);
+          read = got;
+        }
         if (std::any_of(code.begin(), code.end(), [](char16_t c) { return c > u'~'; })) {
           ASSERT_EQ(read, -1) << "base " << base << ", code " << Show(code);
           continue;
@@ -67,9 +76,10 @@ TEST(FastPathsTest, DigitReaderIsCust2DecForEveryCodeItTakes) {
   }
 }
 
-// A code of one to six characters, digits with or without a leading space:
-// PlainCode takes exactly those up to 32767, with the value CDbl and CLng give.
-TEST(FastPathsTest, PlainCodeIsTheNumberReading) {
+// A code of one to six digits, alone or before a space: ReadPlainCode takes
+// exactly those up to 32767, with the value CLng gives the code with and
+// without the space that leads it in a walk.
+TEST(FastPathsTest, ReadPlainCodeIsTheNumberReading) {
   for (int length = 1; length <= 6; ++length) {
     int count = 1;
     for (int i = 0; i < length; ++i) count *= 10;
@@ -78,13 +88,18 @@ TEST(FastPathsTest, PlainCodeIsTheNumberReading) {
       for (int i = length - 1, rest = n; i >= 0; --i, rest /= 10) {
         digits[static_cast<std::size_t>(i)] = static_cast<char16_t>(u'0' + rest % 10);
       }
-      for (const Text& code : {digits, u" " + digits}) {
-        const int value = fast::PlainCode(code);
-        const bool taken = length <= 5 && n <= 32767;
-        ASSERT_EQ(value, taken ? n : -1) << Show(code);
-        if (taken) {
-          ASSERT_EQ(CLng(code), n) << Show(code);
-        }
+      const bool taken = length <= 5 && n <= 32767;
+      for (const Text& text : {digits, digits + u" 7", digits + u"x"}) {
+        int value;
+        const char16_t* const stop =
+            fast::ReadPlainCode(text.data(), text.data() + text.size(), value);
+        const bool plain = taken && text.size() <= digits.size() + 2 && text.back() != u'x';
+        ASSERT_EQ(stop != nullptr, plain) << Show(text);
+        if (!plain) continue;
+        ASSERT_EQ(stop, text.data() + digits.size()) << Show(text);
+        ASSERT_EQ(value, n) << Show(text);
+        ASSERT_EQ(CLng(digits), n) << Show(digits);
+        ASSERT_EQ(CLng(u" " + digits), n) << Show(digits);
       }
     }
   }
@@ -134,14 +149,14 @@ TEST(FastPathsTest, WalksAgreeWithTheGeneralRules) {
     FieldModel general_fields = fast_fields;
     const Operation operation = operations[n % std::size(operations)];
     const auto run = [operation](FieldModel& fields, bool fast_paths) {
-      fast::SetEnabled(fast_paths);
+      std::optional<fast::GeneralRulesOnly> general;
+      if (!fast_paths) general.emplace();
       std::optional<RuntimeError> error;
       try {
         operation(fields);
       } catch (const RuntimeError& e) {
         error = e;
       }
-      fast::SetEnabled(true);
       return error;
     };
     const auto fast_error = run(fast_fields, true);
@@ -153,12 +168,12 @@ TEST(FastPathsTest, WalksAgreeWithTheGeneralRules) {
     }
     if (!fast_error) continue;
     ASSERT_EQ(fast_error->number(), general_error->number()) << "set " << n;
+    ASSERT_TRUE(fast_error->place().has_value() && general_error->place().has_value())
+        << "set " << n;
     const ErrorPlace& a = *fast_error->place();
     const ErrorPlace& b = *general_error->place();
-    ASSERT_TRUE(a.kind == b.kind && a.field == b.field && a.code_index == b.code_index &&
-                a.code_start == b.code_start && a.code == b.code)
-        << "set " << n << ": code " << a.code_index << " " << Show(a.code) << " vs " << b.code_index
-        << " " << Show(b.code);
+    ASSERT_TRUE(a == b) << "set " << n << ": code " << a.code_index << " " << Show(a.code) << " vs "
+                        << b.code_index << " " << Show(b.code);
   }
 }
 

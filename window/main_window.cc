@@ -28,7 +28,7 @@ constexpr int kClientHeight = 2205;
 
 enum class Kind { kTextBox, kLabel, kButton };
 
-struct ControlSpec {
+struct ControlRow {
   const char* name;
   Kind kind;
   const char* text;
@@ -38,7 +38,7 @@ struct ControlSpec {
 
 // The fourteen controls in tab order. Labels take no focus. Text boxes start
 // with their field's start text.
-constexpr ControlSpec kControls[] = {
+constexpr ControlRow kControls[] = {
     {"tCus", Kind::kTextBox, nullptr, "Custom codes", 840, 120, 7455, 285},
     {"tBase", Kind::kTextBox, nullptr, "Radix", 9240, 120, 495, 285},
     {"tHex", Kind::kTextBox, nullptr, "Hex codes", 840, 600, 7455, 285},
@@ -89,19 +89,9 @@ class TextBoxFields final : public FieldSet {
 
 }  // namespace
 
-QString ErrorReportText(const RuntimeError& error) {
-  QString text = QStringLiteral("Run-time error '%1':\n\n%2")
-                     .arg(error.number())
-                     .arg(QString::fromLatin1(error.what()));
-  if (error.place()) {
-    text += QLatin1Char('\n') + QString::fromStdU16String(ErrorPlaceText(*error.place()));
-  }
-  return text;
-}
-
 void MessageBoxReporter::Report(QWidget* parent, const RuntimeError& error) {
-  QMessageBox box(QMessageBox::Critical, QStringLiteral("Zolm Converter"), ErrorReportText(error),
-                  QMessageBox::Ok, parent);
+  QMessageBox box(QMessageBox::Critical, QStringLiteral("Zolm Converter"),
+                  QString::fromStdU16String(ErrorReportText(error)), QMessageBox::Ok, parent);
   box.exec();
 }
 
@@ -113,10 +103,10 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
   QWidget* previous = nullptr;
   std::array<QPushButton*, 4> buttons{};
   std::size_t button_count = 0;
-  for (const ControlSpec& spec : kControls) {
+  for (const ControlRow& row : kControls) {
     QWidget* control = nullptr;
-    const QString text = QString::fromLatin1(spec.text);
-    switch (spec.kind) {
+    const QString text = QString::fromLatin1(row.text);
+    switch (row.kind) {
       case Kind::kTextBox: {
         auto* edit = new QLineEdit(this);
         // The legacy text box had no length limit; QLineEdit cuts at 32767.
@@ -143,12 +133,12 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
         break;
       }
     }
-    control->setObjectName(QString::fromLatin1(spec.name));
-    if (spec.accessible_name != nullptr) {
-      control->setAccessibleName(QString::fromLatin1(spec.accessible_name));
+    control->setObjectName(QString::fromLatin1(row.name));
+    if (row.accessible_name != nullptr) {
+      control->setAccessibleName(QString::fromLatin1(row.accessible_name));
     }
-    control->setGeometry(Px(spec.left), Px(spec.top), Px(spec.width), Px(spec.height));
-    if (spec.kind != Kind::kLabel) {
+    control->setGeometry(Px(row.left), Px(row.top), Px(row.width), Px(row.height));
+    if (row.kind != Kind::kLabel) {
       if (previous != nullptr) setTabOrder(previous, control);
       previous = control;
     }

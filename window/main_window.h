@@ -21,10 +21,6 @@ namespace zolm {
 
 class FieldSet;
 
-// The text a run-time error report shows: "Run-time error 'N':", a blank line,
-// the description, and a line that says where the error struck when known.
-QString ErrorReportText(const RuntimeError& error);
-
 // Shows a run-time error to the user. The window calls it once per failed
 // Convert, and goes on running afterwards.
 class ErrorReporter {
@@ -34,7 +30,7 @@ class ErrorReporter {
 };
 
 // The standard report: a modal message box titled "Zolm Converter" with an
-// error icon, ErrorReportText and an OK button.
+// error icon, the report text of engine/error_text.h and an OK button.
 class MessageBoxReporter final : public ErrorReporter {
  public:
   void Report(QWidget* parent, const RuntimeError& error) override;

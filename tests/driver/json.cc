@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "engine/utf8.h"
+
 namespace zolm::json {
 
 const Value* Value::Find(std::string_view key) const {
@@ -107,38 +109,9 @@ class Parser {
 
   // One UTF-8 encoded character, appended as one or two code units.
   bool Utf8(std::u16string& out) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text_[i]); };
-    const unsigned char lead = byte(pos_);
-    int extra = 0;
-    char32_t cp = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      extra = 1;
-      cp = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      extra = 2;
-      cp = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      extra = 3;
-      cp = lead & 0x07;
-    } else {
-      return Fail("invalid UTF-8");
-    }
-    if (pos_ + static_cast<std::size_t>(extra) >= text_.size()) return Fail("invalid UTF-8");
-    for (int i = 1; i <= extra; ++i) {
-      const unsigned char b = byte(pos_ + static_cast<std::size_t>(i));
-      if ((b & 0xC0) != 0x80) return Fail("invalid UTF-8");
-      cp = (cp << 6) | (b & 0x3F);
-    }
-    const char32_t min = extra == 1 ? 0x80 : extra == 2 ? 0x800 : 0x10000;
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return Fail("invalid UTF-8");
-    pos_ += static_cast<std::size_t>(extra) + 1;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
+    const std::size_t length = utf8::DecodeOne(text_.substr(pos_), out);
+    if (length == 0) return Fail("invalid UTF-8");
+    pos_ += length;
     return true;
   }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/convert_commands.h"
+#include "engine/error_text.h"
 #include "window/main_window.h"
 
 namespace zolm {
@@ -24,7 +25,7 @@ class RecordingReporter final : public ErrorReporter {
  public:
   explicit RecordingReporter(std::vector<QString>* reports) : reports_(reports) {}
   void Report(QWidget*, const RuntimeError& error) override {
-    reports_->push_back(ErrorReportText(error));
+    reports_->push_back(QString::fromStdU16String(ErrorReportText(error)));
   }
 
  private:

@@ -1,4 +1,4 @@
-#include "engine/fast_paths.h"
+#include "engine/internal/fast_paths.h"
 
 namespace zolm::fast {
 

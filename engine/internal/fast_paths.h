@@ -4,8 +4,8 @@
 // Asc) yields for its input, or declines, and the caller runs the general
 // rule. None of them raises. Equality with the general rules is checked
 // exhaustively where the domain is small and by a differential fuzzer.
-#ifndef ZOLM_ENGINE_FAST_PATHS_H_
-#define ZOLM_ENGINE_FAST_PATHS_H_
+#ifndef ZOLM_ENGINE_INTERNAL_FAST_PATHS_H_
+#define ZOLM_ENGINE_INTERNAL_FAST_PATHS_H_
 
 #include <array>
 
@@ -20,37 +20,45 @@ extern const std::array<char16_t, 181> kDigits;
 extern const std::array<char16_t, 200> kPairs;
 // The character of each code 0..255 (Chr).
 extern const std::array<char16_t, 256> kCharacters;
+// Whether the fast paths are in use on this thread (see Enabled).
+extern thread_local bool enabled;
 }  // namespace detail
 
-// Reads the run of ASCII digits that starts at `p` (at most six of them)
-// into `value`; returns where the run ends.
-inline const char16_t* ReadDigits(const char16_t* p, const char16_t* end, int& value) {
+// True while the fast paths are in use (the default, per thread). The
+// differential checks switch them off with a GeneralRulesOnly guard to run
+// the general rules alone.
+inline bool Enabled() {
+  return detail::enabled;
+}
+
+// While it lives, this thread runs the general rules alone; the fast paths
+// come back as they were when it goes.
+class GeneralRulesOnly {
+ public:
+  GeneralRulesOnly() : was_(detail::enabled) { detail::enabled = false; }
+  ~GeneralRulesOnly() { detail::enabled = was_; }
+  GeneralRulesOnly(const GeneralRulesOnly&) = delete;
+  GeneralRulesOnly& operator=(const GeneralRulesOnly&) = delete;
+
+ private:
+  bool was_;
+};
+
+// Reads a plain decimal code that starts at `p`: 1 to 5 ASCII digits worth
+// at most 32767, ended by a space or by `end`. Returns where it ends (the
+// space or `end`) with its value in `value`, or nullptr when the code is of
+// any other shape. For such a code, and for it after one space, Int(CDbl())
+// and CLng() give that value.
+inline const char16_t* ReadPlainCode(const char16_t* p, const char16_t* end, int& value) {
+  const char16_t* const begin = p;
   value = 0;
   for (const char16_t* const stop = end - p > 6 ? p + 6 : end; p != stop; ++p) {
     const unsigned digit = static_cast<unsigned>(*p) - u'0';
     if (digit > 9) break;
     value = value * 10 + static_cast<int>(digit);
   }
-  return p;
-}
-
-// True when the digits from `begin` to `run_end`, worth `value`, make a
-// plain code: one to five of them, worth at most 32767.
-inline bool IsPlainRun(const char16_t* begin, const char16_t* run_end, int value) {
-  return run_end != begin && run_end - begin <= 5 && value <= 32767;
-}
-
-// The value of a code of the common shape: at most one leading space, then
-// 1 to 5 ASCII digits and nothing else, the value at most 32767. That is
-// Int(CDbl(token)) and CLng(token) of such a token. Returns -1 for any other
-// token (those go through the general number reading).
-inline int PlainCode(TextView token) {
-  const char16_t* begin = token.data();
-  const char16_t* const end = begin + token.size();
-  if (begin != end && *begin == u' ') ++begin;
-  int value;
-  const char16_t* const run_end = ReadDigits(begin, end, value);
-  return run_end == end && IsPlainRun(begin, run_end, value) ? value : -1;
+  const bool plain = p != begin && p - begin <= 5 && value <= 32767 && (p == end || *p == u' ');
+  return plain ? p : nullptr;
 }
 
 // Chr(code) for 0 <= code <= 255.
@@ -99,8 +107,9 @@ inline int WriteCharCode(char16_t c, char16_t* out) {
 }
 
 // Dec2Cus of the values 0 <= value < limit() in one base: for a base of 2 to
-// 181, limit() is base^K, the first value Dec2Cus cannot write (see the
-// limit table of the base arithmetic); for any other base it is 0.
+// 181, limit() is base^K, the largest power of the base within 32767. Dec2Cus
+// cannot write base^K itself: its digit count search forms base^(K+1), which
+// leaves the 16-bit range. For any other base limit() is 0.
 class DigitWriter {
  public:
   static constexpr int kLongest = 14;  // most digits written: base 2, 16383
@@ -157,16 +166,17 @@ class DigitReader {
     }
     return digit < base_ ? digit : -1;
   }
-  // The value of `code`, or -1 when the code is not of that shape.
-  int Read(TextView code) const {
-    if (static_cast<int>(code.size()) > longest_) return -1;
-    int value = 0;
-    for (const char16_t c : code) {
-      const int digit = Digit(c);
-      if (digit < 0) return -1;
+  // Reads the code that starts at `p` and runs to the next space or `end`.
+  // Returns where it ends (the space or `end`) with its value in `value`, or
+  // nullptr when the code is not of that shape.
+  const char16_t* ReadCode(const char16_t* p, const char16_t* end, int& value) const {
+    value = 0;
+    for (int count = 0; p != end && *p != u' '; ++p) {
+      const int digit = Digit(*p);
+      if (digit < 0 || ++count > longest_) return nullptr;
       value = value * base_ + digit;
     }
-    return value;
+    return p;
   }
 
  private:
@@ -174,18 +184,6 @@ class DigitReader {
   int longest_ = -1;  // K; -1 when the base takes no fast path
 };
 
-// True while the fast paths are in use (the default, per thread). The
-// differential checks switch them off to run the general rules alone.
-namespace detail {
-extern thread_local bool enabled;
-}
-inline bool Enabled() {
-  return detail::enabled;
-}
-inline void SetEnabled(bool enabled) {
-  detail::enabled = enabled;
-}
-
 }  // namespace zolm::fast
 
-#endif  // ZOLM_ENGINE_FAST_PATHS_H_
+#endif  // ZOLM_ENGINE_INTERNAL_FAST_PATHS_H_
