@@ -65,6 +65,11 @@ NumericValue Hex2Dec(TextView inS) {
   return Cust2Dec(inS, Integer(16));
 }
 
+bool WritesNumbersAboveZero(Integer cBase) {
+  const int base = cBase.value() < 0 ? -cBase.value() : cBase.value();
+  return base >= 2 && base <= 181;
+}
+
 Text Dec2Cus(TextView inS, Integer cBase) {
   Text result;
   AppendDec2Cus(result, inS, cBase);

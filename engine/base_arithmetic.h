@@ -42,6 +42,13 @@ NumericValue Hex2Dec(TextView inS);
 // a digit's code passes 255.
 Text Dec2Cus(TextView inS, Integer cBase);
 
+// True when Dec2Cus writes numbers above 0 in base `cBase`: 2 <= |cBase| <=
+// 181. In base 0, 1 or -1 no place value ever exceeds such a number, and from
+// 182 on the second place value leaves the Integer range, so there every
+// number above 0 fails (in base 0 and from 182 on, every number): the base
+// is at fault, not the number.
+bool WritesNumbersAboveZero(Integer cBase);
+
 // Dec2Cus(inS, cBase) appended to `result`. After an error `result` may hold
 // some of the digits; callers discard it.
 void AppendDec2Cus(Text& result, TextView inS, Integer cBase);

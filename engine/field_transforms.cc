@@ -126,6 +126,26 @@ auto RadixPlace(TextView radix_text) {
   };
 }
 
+// Dec2Cus of `code` in the radix d2c read from `radix_text`, appended to
+// `out`. When the radix writes no number above 0 and the code itself reads as
+// a number, the failure is the radix's: the error names the radix field.
+void AppendInRadix(Text& out, TextView code, Integer radix, TextView radix_text) {
+  try {
+    AppendDec2Cus(out, code, radix);
+  } catch (RuntimeError& error) {
+    if (!error.place() && !WritesNumbersAboveZero(radix)) {
+      bool code_reads = true;
+      try {
+        Int(CDbl(code));
+      } catch (const RuntimeError&) {
+        code_reads = false;
+      }
+      if (code_reads) error.set_place(RadixPlace(radix_text)());
+    }
+    throw;
+  }
+}
+
 // Buffers kept from call to call on each thread, so that a transform over
 // texts no longer than the last ones allocates nothing.
 struct Scratch {
@@ -272,10 +292,11 @@ void FastBareWalk(Field source, TextView text, Output& out, AtCode&& at_code, Ge
 
 // The general rules for the codes the fast paths decline, kept out of line
 // so that the common path stays small.
-[[gnu::noinline]] void WriteDigitsGeneral(int base, TextView code, Output& out) {
+[[gnu::noinline]] void WriteDigitsGeneral(int base, TextView radix_text, TextView code,
+                                          Output& out) {
   Text& general = Buffers().general;
   general.clear();
-  AppendDec2Cus(general, code, Integer(static_cast<std::int16_t>(base)));
+  AppendInRadix(general, code, Integer(static_cast<std::int16_t>(base)), radix_text);
   general.push_back(kSeparator);
   out.Append(general);
 }
@@ -295,13 +316,16 @@ void FastBareWalk(Field source, TextView text, Output& out, AtCode&& at_code, Ge
 // Converters of the space-led walks.
 struct DigitsOut {  // d2h, d2c: Dec2Cus in the writer's base, then a separator
   const fast::DigitWriter& writer;
+  TextView radix_text;  // the radix as typed (d2c), for the report
   char16_t* Plain(int value, char16_t* at) const {
     if (value >= writer.limit()) return nullptr;
     at += writer.Write(value, at);
     *at = kSeparator;
     return at + 1;
   }
-  void General(TextView code, Output& out) const { WriteDigitsGeneral(writer.base(), code, out); }
+  void General(TextView code, Output& out) const {
+    WriteDigitsGeneral(writer.base(), radix_text, code, out);
+  }
 };
 
 struct CharacterOut {  // d2a: Chr(CLng(code))
@@ -334,6 +358,8 @@ class RadixAtEachCode {
     }
     return current_;
   }
+  // The radix text Current last read.
+  TextView text() const { return Buffers().radix; }
 
  private:
   FieldSet& fields_;
@@ -409,7 +435,7 @@ void d2h(FieldSet& fields) {
   if (FastWalk(buffers.source)) {
     Output out(buffers.out, buffers.source.size() + 1);
     const fast::DigitWriter writer(16);
-    const DigitsOut converter{writer};
+    const DigitsOut converter{writer, u"16"};
     FastSpaceLedWalk(Field::tDec, buffers.source, out,
                      [&converter]() -> const DigitsOut& { return converter; });
     fields.WriteTextFrom(Field::tHex, out.Cut());
@@ -428,15 +454,16 @@ void d2c(FieldSet& fields) {
   if (FastWalk(buffers.source)) {
     Output out(buffers.out, buffers.source.size() + 1);
     RadixAtEachCode<fast::DigitWriter> radix(fields, RoundedRadix);
-    FastSpaceLedWalk(Field::tDec, buffers.source, out,
-                     [&radix] { return DigitsOut{radix.Current()}; });
+    FastSpaceLedWalk(Field::tDec, buffers.source, out, [&radix] {
+      return DigitsOut{radix.Current(), radix.text()};
+    });
     fields.WriteTextFrom(Field::tCus, out.Cut());
     return;
   }
   Text out = SpaceLedWalk(Field::tDec, buffers.source, [&fields](TextView token, Text& to) {
     const Text radix_text = fields.ReadText(Field::tBase);
     const Integer radix = AtPlace(RadixPlace(radix_text), [&] { return CInt(radix_text); });
-    AppendDec2Cus(to, token, radix);
+    AppendInRadix(to, token, radix, radix_text);
     to.push_back(kSeparator);
   });
   fields.WriteText(Field::tCus, FinalCut(std::move(out)));

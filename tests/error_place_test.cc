@@ -60,7 +60,16 @@ TEST(ErrorPlaceTest, Table) {
       // Later steps of a chain name the decimal row as it then stood.
       {"hex then d2a", hex, kHex, u"41 100", u"16", 5, Kind::kCode, kDec, 2, 3, u"256"},
       {"cus then d2a", cus, kCus, u"1 ZZ", u"36", 5, Kind::kCode, kDec, 2, 2, u"1295"},
-      {"ascc then d2c base 0", ascc, kAsc, u"A", u"0", 6, Kind::kCode, kDec, 1, 0, u"65"},
+      // A radix that writes no code above 0 is to blame, not the code; a code
+      // that is no number, or too large for a usable radix, still is.
+      {"ascc then d2c base 0", ascc, kAsc, u"A", u"0", 6, Kind::kRadix, kBase, 0, 0, u"0"},
+      {"d2c base 1", d2c, kDec, u"0 72", u"1", 6, Kind::kRadix, kBase, 0, 0, u"1"},
+      {"d2c base rounds to -1", d2c, kDec, u"5", u" -1.2", 6, Kind::kRadix, kBase, 0, 0, u" -1.2"},
+      {"d2c base 0, negative", d2c, kDec, u"-5", u"0", 11, Kind::kRadix, kBase, 0, 0, u"0"},
+      {"d2c base 182", d2c, kDec, u"0", u"182", 6, Kind::kRadix, kBase, 0, 0, u"182"},
+      {"d2c base 0, no number", d2c, kDec, u"4A", u"0", 13, Kind::kCode, kDec, 1, 0, u"4A"},
+      {"d2c base 181, too large", d2c, kDec, u"1 32767", u"181", 6, Kind::kCode, kDec, 2, 2,
+       u"32767"},
       // The radix text.
       {"ascc bad radix", ascc, kAsc, u"Hi", u"abc", 13, Kind::kRadix, kBase, 0, 0, u"abc"},
       {"c2d radix too large", c2d, kCus, u"48", u"1e6", 6, Kind::kRadix, kBase, 0, 0, u"1e6"},
