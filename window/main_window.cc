@@ -1,16 +1,25 @@
 #include "window/main_window.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <limits>
 
 #include "engine/convert_commands.h"
 #include "engine/error_text.h"
+#include "engine/text_box_rules.h"
 
 namespace zolm {
 
@@ -55,7 +64,68 @@ constexpr ControlRow kControls[] = {
     {"Label5", Kind::kLabel, "Custom", nullptr, 120, 120, 1215, 255},
 };
 
-// The field set over the window's five text boxes.
+QString Inserted(const QString& text) {
+  return QString::fromStdU16String(InsertedText(text.toStdU16String()));
+}
+
+// A single-line text box whose every way of inserting text (Paste by key,
+// by its context menu or by the middle button, a drop) turns line breaks
+// into spaces as InsertedText does. No Q_OBJECT: it is a QLineEdit to Qt.
+class RowEdit final : public QLineEdit {
+ public:
+  explicit RowEdit(QWidget* parent) : QLineEdit(parent) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->matches(QKeySequence::Paste) && !isReadOnly()) {
+      PasteFrom(QClipboard::Clipboard);
+      event->accept();
+      return;
+    }
+    QLineEdit::keyPressEvent(event);
+  }
+
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::MiddleButton && !isReadOnly() &&
+        QGuiApplication::clipboard()->supportsSelection()) {
+      deselect();
+      PasteFrom(QClipboard::Selection);
+      return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+  }
+
+  void contextMenuEvent(QContextMenuEvent* event) override {
+    QMenu* menu = createStandardContextMenu();
+    // The standard menu's Paste, known by the caption Qt gave it.
+    for (QAction* paste : menu->actions()) {
+      if (!paste->text().startsWith(QLineEdit::tr("&Paste"))) continue;
+      QObject::disconnect(paste, &QAction::triggered, nullptr, nullptr);
+      connect(paste, &QAction::triggered, this, [this] { PasteFrom(QClipboard::Clipboard); });
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+  }
+
+  void dropEvent(QDropEvent* event) override {
+    QMimeData inserted;
+    inserted.setText(Inserted(event->mimeData()->text()));
+    QDropEvent copy(event->position(), event->possibleActions(), &inserted, event->buttons(),
+                    event->modifiers(), event->type());
+    QLineEdit::dropEvent(&copy);
+    event->setDropAction(copy.dropAction());
+    event->setAccepted(copy.isAccepted());
+  }
+
+ private:
+  void PasteFrom(QClipboard::Mode mode) {
+    const QString text = QGuiApplication::clipboard()->text(mode);
+    if (!text.isEmpty() || hasSelectedText()) insert(Inserted(text));
+  }
+};
+
+// The field set over the window's five text boxes. A box a command writes
+// shows the start of its new text, as a native text box does.
 class TextBoxFields final : public FieldSet {
  public:
   explicit TextBoxFields(const std::array<QLineEdit*, 5>& boxes) : boxes_(boxes) {}
@@ -63,6 +133,7 @@ class TextBoxFields final : public FieldSet {
   Text ReadText(Field field) override { return box(field)->text().toStdU16String(); }
   void WriteText(Field field, Text text) override {
     box(field)->setText(QString::fromStdU16String(text));
+    box(field)->setCursorPosition(0);
   }
   void SetSelStart(Field field, Long start) override { box(field)->setCursorPosition(start); }
   void SetSelLength(Field field, Long length) override {
@@ -77,6 +148,7 @@ class TextBoxFields final : public FieldSet {
   void WriteTextFrom(Field field, TextView text) override {
     box(field)->setText(
         QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size())));
+    box(field)->setCursorPosition(0);
   }
   // Nothing handles a text change: while a command runs, only its own writes
   // change the boxes.
@@ -108,7 +180,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
     const QString text = QString::fromLatin1(row.text);
     switch (row.kind) {
       case Kind::kTextBox: {
-        auto* edit = new QLineEdit(this);
+        auto* edit = new RowEdit(this);
         // The legacy text box had no length limit; QLineEdit cuts at 32767.
         edit->setMaxLength(std::numeric_limits<int>::max());
         edit->installEventFilter(this);
@@ -138,6 +210,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
       control->setAccessibleName(QString::fromLatin1(row.accessible_name));
     }
     control->setGeometry(Px(row.left), Px(row.top), Px(row.width), Px(row.height));
+    controls_[static_cast<std::size_t>(&row - kControls)] = control;
     if (row.kind != Kind::kLabel) {
       if (previous != nullptr) setTabOrder(previous, control);
       previous = control;
@@ -190,7 +263,7 @@ void Form1::SelectErrorPlace(const ErrorPlace& place) {
   // The window moves the focus here itself and selects the failing part: the
   // focus rule must not select the whole text over it, neither now nor when
   // the window becomes active again after the report.
-  focus_owner_ = edit;
+  focus_timing_.Claim(ControlIndex(edit));
   edit->setFocus(Qt::OtherFocusReason);
   if (place.kind == ErrorPlace::Kind::kCode) {
     edit->setSelection(place.code_start, static_cast<int>(place.code.size()));
@@ -199,33 +272,68 @@ void Form1::SelectErrorPlace(const ErrorPlace& place) {
   }
 }
 
+int Form1::ControlIndex(const QObject* control) const {
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (controls_[i] == control) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::optional<Field> Form1::FieldOf(const QObject* control) const {
+  for (const Field field : kAllFields) {
+    if (TextBox(field) == control) return field;
+  }
+  return std::nullopt;
+}
+
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusIn) {
-    QWidget* control = static_cast<QWidget*>(watched);
-    // The rule belongs to the focus moving between the window's controls. A
-    // text box that gets the focus back without it having gone to another
-    // control (the window active again, its context menu closed) keeps its
-    // selection and caret, as every native single-line edit does.
-    const bool moved = control != focus_owner_;
-    focus_owner_ = control;
-    for (const Field field : kAllFields) {
-      if (!moved || watched != TextBox(field)) continue;
-      // Run once the focus change is over, so that a mouse press placing the
-      // cursor does not undo the selection.
-      QMetaObject::invokeMethod(
-          this, [this, field] { FocusRule(*fields_, field); }, Qt::QueuedConnection);
+  const std::optional<Field> field = FieldOf(watched);
+  switch (event->type()) {
+    case QEvent::FocusIn: {
+      const bool by_mouse = static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason;
+      const bool run = focus_timing_.FocusArrived(
+          ControlIndex(watched),
+          by_mouse ? FocusRuleTiming::Arrival::kMousePress : FocusRuleTiming::Arrival::kOther);
+      if (run && field) {
+        // Run once the focus change is over.
+        QMetaObject::invokeMethod(
+            this, [this, f = *field] { FocusRule(*fields_, f); }, Qt::QueuedConnection);
+      }
+      break;
     }
-  } else if (event->type() == QEvent::KeyPress) {
-    // A focused Convert button takes Return and keypad Enter as Space: its
-    // Click, nothing else.
-    auto* button = qobject_cast<QPushButton*>(watched);
-    const auto* key = static_cast<QKeyEvent*>(event);
-    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    const auto modifiers = key->modifiers() & ~Qt::KeypadModifier;
-    if (button != nullptr && enter && modifiers == Qt::NoModifier) {
-      if (!key->isAutoRepeat()) button->click();
-      return true;
+    case QEvent::MouseButtonPress: {
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      if (field && mouse->button() == Qt::LeftButton) press_position_ = mouse->position().toPoint();
+      break;
     }
+    case QEvent::MouseButtonRelease: {
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      if (!field || mouse->button() != Qt::LeftButton) break;
+      const bool dragged = (mouse->position().toPoint() - press_position_).manhattanLength() >=
+                           QApplication::startDragDistance();
+      if (focus_timing_.ButtonReleased(ControlIndex(watched), dragged)) FocusRule(*fields_, *field);
+      break;
+    }
+    case QEvent::ContextMenu:
+      if (field && focus_timing_.ContextMenuOpening(ControlIndex(watched))) {
+        FocusRule(*fields_, *field);
+      }
+      break;
+    case QEvent::KeyPress: {
+      // A focused Convert button takes Return and keypad Enter as Space: its
+      // Click, nothing else.
+      auto* button = qobject_cast<QPushButton*>(watched);
+      const auto* key = static_cast<QKeyEvent*>(event);
+      const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+      const auto modifiers = key->modifiers() & ~Qt::KeypadModifier;
+      if (button != nullptr && enter && modifiers == Qt::NoModifier) {
+        if (!key->isAutoRepeat()) button->click();
+        return true;
+      }
+      break;
+    }
+    default:
+      break;
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -5,12 +5,15 @@
 #ifndef ZOLM_WINDOW_MAIN_WINDOW_H_
 #define ZOLM_WINDOW_MAIN_WINDOW_H_
 
+#include <QPoint>
 #include <QString>
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
+#include "engine/text_box_rules.h"
 #include "engine/value_rules.h"
 
 class QLabel;
@@ -54,13 +57,16 @@ class Form1 final : public QWidget {
   void RunCommand(Command command);
   void SelectErrorPlace(const ErrorPlace& place);
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // The control's tab index, or -1 for none of the window's.
+  int ControlIndex(const QObject* control) const;
+  std::optional<Field> FieldOf(const QObject* control) const;
 
+  std::array<QWidget*, 14> controls_{};  // in tab order
   std::array<QLineEdit*, 5> text_boxes_{};
   std::unique_ptr<FieldSet> fields_;
   std::unique_ptr<ErrorReporter> reporter_;
-  // The control of this window that last had the focus; nothing before the
-  // window first gets it.
-  QWidget* focus_owner_ = nullptr;
+  FocusRuleTiming focus_timing_;
+  QPoint press_position_;  // of the last left-button press in a text box
 };
 
 }  // namespace zolm

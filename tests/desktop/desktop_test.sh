@@ -136,6 +136,45 @@ tHex 41_42 hex tDec 65_66
 tCus 44_45 cus tAsc DE
 ROWS
 
+# A pasted line break becomes a space: the codes convert as they read.
+click tHex
+printf '48 65\r\n' | xclip -selection clipboard >/dev/null 2>&1
+keys ctrl+v
+click hex
+expect_field tDec "72 101" "a pasted line break converts as a space"
+
+clip() { printf '' | xclip -selection clipboard >/dev/null 2>&1; keys "$@"; xclip -o -selection clipboard 2>/dev/null; }
+press_drag() {  # press_drag CONTROL FROM TO: a left-button drag across the box
+  local y="${at[$1]#* }"
+  xdotool mousemove --window "$window" "$2" "$y" mousedown 1
+  sleep 0.1
+  xdotool mousemove --window "$window" "$(( ($2 + $3) / 2 ))" "$y"
+  sleep 0.1
+  xdotool mousemove --window "$window" "$3" "$y" mouseup 1
+  sleep 0.2
+}
+
+# A drag into a box without the focus selects what it went over.
+set_field tHex "41 42 43 44 45 46 47 48"
+click tDec
+press_drag tHex 100 150
+dragged="$(clip ctrl+c)"
+[ -n "$dragged" ] && [ "$dragged" != "41 42 43 44 45 46 47 48" ] &&
+  [ "${dragged:0:2}" != "41" ] || fail "a drag selected \"$dragged\", not what it went over"
+echo "ok: a drag into another box selects what it went over"
+
+# A right-click into a box without the focus: the menu's Copy copies the row.
+click tDec
+# shellcheck disable=SC2086
+xdotool mousemove --window "$window" ${at[tHex]} click 3
+sleep 0.4
+copied="$(clip c)"
+[ "$copied" = "41 42 43 44 45 46 47 48" ] || {
+  keys Escape
+  fail "the context menu's Copy gave \"$copied\""
+}
+echo "ok: a right-click menu copies the whole row"
+
 # A failing Convert: the report is dismissed by Return, and the failing code
 # is then selected, so typing replaces just that code.
 set_field tDec "65 4A 67"

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -282,6 +283,11 @@ class Form1Test : public QObject {
                                << "Run-time error '13':\n\nType mismatch\nRadix field: \"abc\""
                                << "tBase"
                                << "abc";
+    QTest::newRow("radix 0 is named, not the code")
+        << "ascc" << QStringList{"Hi", "", "", "", "0"}
+        << "Run-time error '6':\n\nOverflow\nRadix field: \"0\""
+        << "tBase"
+        << "0";
     QTest::newRow("empty ascii row")
         << "ascc" << QStringList{"  ", "", "", "", "16"}
         << "Run-time error '5':\n\nInvalid procedure call or argument\nAscii row: nothing to "
@@ -315,6 +321,115 @@ class Form1Test : public QObject {
     QTRY_COMPARE(QApplication::focusWidget()->objectName(), focused);
     auto* edit = form_->findChild<QLineEdit*>(focused);
     QTRY_COMPARE(edit->selectedText(), selected);
+  }
+
+  // Text pasted or dropped with line breaks: each CR LF, CR or LF is one
+  // space, so the codes convert as they read.
+  void insertedLineBreaksBecomeSpaces_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("inserted");
+    QTest::addColumn<QString>("decimal");
+    QTest::newRow("Ctrl+V, CR LF") << "key"
+                                   << "48 65\r\n"
+                                   << "72 101";
+    QTest::newRow("menu Paste, a column") << "menu"
+                                          << "48\n65\r66\n"
+                                          << "72 101 102";
+    QTest::newRow("drop, LF") << "drop"
+                              << "48\n65"
+                              << "72 101";
+  }
+
+  void insertedLineBreaksBecomeSpaces() {
+    QFETCH(QString, how);
+    QFETCH(QString, inserted);
+    QFETCH(QString, decimal);
+    QLineEdit* hex = form_->TextBox(Field::tHex);
+    hex->clear();
+    hex->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), hex);
+    if (how == QStringLiteral("drop")) {
+      QMimeData data;
+      data.setText(inserted);
+      QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(hex, &enter);
+      QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(hex, &drop);
+    } else {
+      QApplication::clipboard()->setText(inserted);
+      if (how == QStringLiteral("key")) {
+        QTest::keySequence(hex, QKeySequence::Paste);
+      } else {
+        QContextMenuEvent open(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                               hex->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(hex, &open);
+        QMenu* menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr);
+        QAction* paste = MenuAction(menu, QStringLiteral("&Paste"));
+        QVERIFY(paste != nullptr);
+        paste->trigger();
+        menu->close();
+      }
+    }
+    QVERIFY(!hex->text().contains(QLatin1Char('\n')) && !hex->text().contains(QLatin1Char('\r')));
+    QTest::mouseClick(form_->findChild<QPushButton*>(QStringLiteral("hex")), Qt::LeftButton);
+    QCOMPARE(form_->TextBox(Field::tDec)->text(), decimal);
+    QVERIFY(reports_.empty());
+  }
+
+  // Every box a Convert writes shows the start of its new text.
+  void convertShowsTheStart() {
+    SetFields({QStringLiteral("The quick brown fox jumps over the lazy dog, then naps."), "", "",
+               "", "16"});
+    QTest::mouseClick(form_->findChild<QPushButton*>(QStringLiteral("ascc")), Qt::LeftButton);
+    for (const Field field : {Field::tAsc, Field::tDec, Field::tHex, Field::tCus}) {
+      QLineEdit* edit = form_->TextBox(field);
+      QCOMPARE(edit->cursorPosition(), 0);
+      QVERIFY(!edit->hasSelectedText());
+    }
+  }
+
+  // Into a box without the focus: a press and drag selects what it went
+  // over; a right-click selects the whole text before the menu is built.
+  void mouseIntoAnotherBox_data() {
+    QTest::addColumn<bool>("rightClick");
+    QTest::newRow("press and drag") << false;
+    QTest::newRow("right-click") << true;
+  }
+
+  void mouseIntoAnotherBox() {
+    QFETCH(bool, rightClick);
+    QLineEdit* dec = form_->TextBox(Field::tDec);
+    QLineEdit* hex = form_->TextBox(Field::tHex);
+    dec->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), dec);
+    const int middle = hex->height() / 2;
+    if (!rightClick) {
+      QTest::mousePress(hex, Qt::LeftButton, Qt::NoModifier, QPoint(40, middle));
+      QTest::mouseMove(hex, QPoint(90, middle));
+      QTest::mouseRelease(hex, Qt::LeftButton, Qt::NoModifier, QPoint(90, middle));
+      QCoreApplication::processEvents();
+      QVERIFY(hex->selectionStart() > 0);
+      QVERIFY(hex->hasSelectedText());
+      QVERIFY(hex->selectedText() != hex->text());
+      return;
+    }
+    // The press brings the focus and, at once, the menu (as on X11): no event
+    // is processed in between.
+    QTest::mousePress(hex, Qt::RightButton, Qt::NoModifier, QPoint(40, middle));
+    QCOMPARE(QApplication::focusWidget(), hex);
+    if (QApplication::activePopupWidget() == nullptr) {
+      QContextMenuEvent open(QContextMenuEvent::Mouse, QPoint(40, middle),
+                             hex->mapToGlobal(QPoint(40, middle)));
+      QApplication::sendEvent(hex, &open);
+    }
+    QMenu* menu = nullptr;
+    QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr);
+    QAction* copy = MenuAction(menu, QStringLiteral("&Copy"));
+    QVERIFY(copy != nullptr);
+    QVERIFY(copy->isEnabled());
+    QCOMPARE(hex->selectedText(), hex->text());
+    menu->close();
   }
 
   // The window's text boxes behave as the stand-alone field set: the same
@@ -372,6 +487,12 @@ class Form1Test : public QObject {
   }
 
  private:
+  static QAction* MenuAction(QMenu* menu, const QString& caption) {
+    for (QAction* action : menu->actions()) {
+      if (action->text().startsWith(caption)) return action;
+    }
+    return nullptr;
+  }
   void SetFields(const QStringList& texts) {
     for (std::size_t i = 0; i < kAllFields.size(); ++i) {
       form_->TextBox(kAllFields[i])->setText(texts[static_cast<int>(i)]);

@@ -1,0 +1,49 @@
+#include "engine/text_box_rules.h"
+
+namespace zolm {
+
+Text InsertedText(TextView text) {
+  Text out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == u'\r' || c == u'\n') {
+      if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+      out.push_back(u' ');
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+bool FocusRuleTiming::FocusArrived(int control, Arrival how) {
+  const bool moved = control != owner_;
+  owner_ = control;
+  pending_click_ = -1;
+  if (!moved) return false;
+  if (how == Arrival::kMousePress) {
+    pending_click_ = control;
+    return false;
+  }
+  return true;
+}
+
+bool FocusRuleTiming::ButtonReleased(int control, bool dragged) {
+  if (pending_click_ != control) return false;
+  pending_click_ = -1;
+  return !dragged;
+}
+
+bool FocusRuleTiming::ContextMenuOpening(int control) {
+  if (pending_click_ != control) return false;
+  pending_click_ = -1;
+  return true;
+}
+
+void FocusRuleTiming::Claim(int control) {
+  owner_ = control;
+  pending_click_ = -1;
+}
+
+}  // namespace zolm

@@ -1,0 +1,51 @@
+// What every face's text boxes do beyond the field set: the line breaks of
+// text a user inserts, and when the focus rule runs.
+#ifndef ZOLM_ENGINE_TEXT_BOX_RULES_H_
+#define ZOLM_ENGINE_TEXT_BOX_RULES_H_
+
+#include "engine/value_rules.h"
+
+namespace zolm {
+
+// Text pasted or dropped into a box, as the box takes it: every CR LF pair,
+// CR or LF becomes one space, so a line converts as it reads and a column of
+// codes as a row. Tabs and everything else stay.
+Text InsertedText(TextView text);
+
+// When the focus rule runs, decided alike for every face from what the
+// toolkit reports. Controls are the face's own numbers (their tab indexes);
+// the face asks only for its text boxes and runs the rule when told.
+//
+// The rule belongs to the focus moving between the window's controls, or
+// arriving first at start-up. A box that gets the focus back without it
+// having gone to another control (the window active again, a popup closed)
+// keeps its selection and caret. A mouse press that brings the focus selects
+// nothing at once: its release selects the whole text unless the press was a
+// drag, which selects what it went over; a context menu it opens sees the
+// whole text selected first.
+class FocusRuleTiming {
+ public:
+  enum class Arrival { kMousePress, kOther };
+
+  // The focus arrived at `control`. True when the rule is to run for it once
+  // the focus change is over.
+  bool FocusArrived(int control, Arrival how);
+  // The left button pressed in `control` was released; `dragged` when it
+  // moved the drag distance or more. True when the rule is to run now.
+  bool ButtonReleased(int control, bool dragged);
+  // A context menu is about to be built for `control`. True when the rule is
+  // to run first, so that the menu's items agree with the selection.
+  bool ContextMenuOpening(int control);
+  // The window moved the focus to `control` itself and selected a part of it
+  // (after an error report): the rule runs neither now nor when the focus
+  // comes back.
+  void Claim(int control);
+
+ private:
+  int owner_ = -1;          // the control that last had the focus
+  int pending_click_ = -1;  // a box the focus reached by a press not yet released
+};
+
+}  // namespace zolm
+
+#endif  // ZOLM_ENGINE_TEXT_BOX_RULES_H_
