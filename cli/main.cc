@@ -1,14 +1,16 @@
 // zolm: the converter from a terminal. One row in, any row out, for one text
-// or for every line of the input. It runs the window's Convert commands on
-// the engine's field model and copies text in and out; it computes nothing.
+// or for every line of the input as it arrives. It runs the window's Convert
+// commands on the engine's field model and copies text in and out; it
+// computes nothing.
 #include <CLI/CLI.hpp>
 #include <array>
-#include <cstdio>
-#include <map>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "cli/io.h"
 #include "engine/convert_commands.h"
 #include "engine/error_text.h"
 #include "engine/utf8.h"
@@ -16,7 +18,10 @@
 namespace zolm {
 namespace {
 
-constexpr int kUsageError = 2;
+// Exit statuses beside 0 and the run-time error numbers 5, 6, 11 and 13.
+constexpr int kUsageError = 2;    // also input that is not UTF-8
+constexpr int kLineBreak = 3;     // --each-line: a row that would hold a line break
+constexpr int kCannotWrite = 74;  // standard output could not be written
 
 struct Row {
   Field field;
@@ -24,44 +29,42 @@ struct Row {
   const char* caption;  // as the labelled view shows it
 };
 
-const std::map<std::string, Row> kRows = {
-    {"ascii", {Field::tAsc, ascc, "Ascii:   "}},
-    {"dec", {Field::tDec, dec, "Decimal: "}},
-    {"hex", {Field::tHex, hex, "Hex:     "}},
-    {"custom", {Field::tCus, cus, "Custom:  "}},
-};
+constexpr Row kCustom{Field::tCus, cus, "Custom:  "};
+constexpr Row kHex{Field::tHex, hex, "Hex:     "};
+constexpr Row kAscii{Field::tAsc, ascc, "Ascii:   "};
+constexpr Row kDecimal{Field::tDec, dec, "Decimal: "};
 
-// Standard output in large blocks.
-class Output {
- public:
-  ~Output() { Flush(); }
-  std::string& buffer() { return buffer_; }
-  void MaybeFlush() {
-    if (buffer_.size() >= (1u << 20)) Flush();
+// The row a name on the command line stands for, in any case; nullptr for
+// none.
+const Row* FindRow(std::string name) {
+  for (char& c : name) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
-  void Flush() {
-    if (!buffer_.empty()) std::fwrite(buffer_.data(), 1, buffer_.size(), stdout);
-    buffer_.clear();
-    std::fflush(stdout);
+  const struct {
+    const char* name;
+    const Row* row;
+  } names[] = {{"ascii", &kAscii}, {"dec", &kDecimal}, {"decimal", &kDecimal},
+               {"hex", &kHex},     {"cus", &kCustom},  {"custom", &kCustom}};
+  for (const auto& entry : names) {
+    if (name == entry.name) return entry.row;
   }
+  return nullptr;
+}
 
- private:
-  std::string buffer_;
-};
+std::string Utf8(TextView text) {
+  std::string bytes;
+  utf8::Encode(text, bytes);
+  return bytes;
+}
 
 void Warn(const std::string& message) {
-  std::fprintf(stderr, "zolm: %s\n", message.c_str());
+  cli::WriteErrorLine("zolm: " + message);
 }
 
 // The window's report of a run-time error, on one or two lines.
 void Report(const RuntimeError& error, const std::string& prefix) {
-  std::fprintf(stderr, "zolm: %sRun-time error '%d': %s\n", prefix.c_str(), error.number(),
-               error.what());
-  if (error.place()) {
-    std::string place;
-    utf8::Encode(ErrorPlaceText(*error.place()), place);
-    std::fprintf(stderr, "%s%s\n", prefix.c_str(), place.c_str());
-  }
+  cli::WriteErrorLine("zolm: " + prefix + Utf8(ErrorHeadline(error.number())) + " " + error.what());
+  if (error.place()) cli::WriteErrorLine(prefix + Utf8(ErrorPlaceText(*error.place())));
 }
 
 // "line L, byte B" of a byte offset into `bytes`, both counted from 1.
@@ -77,11 +80,89 @@ std::string Where(std::string_view bytes, std::size_t offset) {
   return "line " + std::to_string(line) + ", byte " + std::to_string(offset - line_start + 1);
 }
 
-bool ReadAll(std::FILE* file, std::string& into) {
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool ReadAll(std::string& into) {
   char block[1 << 16];
-  for (std::size_t n; (n = std::fread(block, 1, sizeof block, file)) > 0;) into.append(block, n);
-  return std::ferror(file) == 0;
+  for (long n; (n = cli::ReadInput(block, sizeof block)) != 0;) {
+    if (n < 0) return false;
+    into.append(block, static_cast<std::size_t>(n));
+  }
+  if (into.starts_with(kByteOrderMark)) into.erase(0, kByteOrderMark.size());
+  return true;
 }
+
+// The lines of standard input as they arrive, without their line feeds and
+// a carriage return before one; a last line without a line feed counts. A
+// byte-order mark at the very start is skipped. Before it waits for input,
+// it flushes `out`, so that a reader at the other end of a pipe sees every
+// line answered.
+class LineReader {
+ public:
+  explicit LineReader(cli::Output& out) : out_(out) {}
+  // The lines of `text` instead of standard input.
+  LineReader(cli::Output& out, std::string text)
+      : out_(out), buffer_(std::move(text)), ended_(true) {}
+
+  // The next line, valid until the next call; false at the end of the input.
+  bool Next(std::string_view& line) {
+    if (!mark_checked_ && !ended_) SkipByteOrderMark();
+    mark_checked_ = true;
+    for (;;) {
+      const std::size_t feed = buffer_.find('\n', scanned_);
+      if (feed != std::string::npos) {
+        line = std::string_view(buffer_).substr(begin_, feed - begin_);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        begin_ = scanned_ = feed + 1;
+        return true;
+      }
+      if (ended_) {
+        if (begin_ == buffer_.size()) return false;
+        line = std::string_view(buffer_).substr(begin_);
+        begin_ = scanned_ = buffer_.size();
+        return true;
+      }
+      scanned_ = buffer_.size();
+      Fill();
+    }
+  }
+
+  bool failed() const { return failed_; }
+
+ private:
+  void Fill() {
+    buffer_.erase(0, begin_);
+    scanned_ -= begin_;
+    begin_ = 0;
+    out_.Flush();
+    const std::size_t had = buffer_.size();
+    buffer_.resize(had + kBlock);
+    const long got = cli::ReadInput(buffer_.data() + had, kBlock);
+    buffer_.resize(had + static_cast<std::size_t>(got > 0 ? got : 0));
+    if (got <= 0) ended_ = true;
+    if (got < 0) failed_ = true;
+  }
+
+  void SkipByteOrderMark() {
+    while (!ended_ && buffer_.size() < kByteOrderMark.size() &&
+           kByteOrderMark.starts_with(buffer_)) {
+      Fill();
+    }
+    if (std::string_view(buffer_).starts_with(kByteOrderMark)) {
+      begin_ = scanned_ = kByteOrderMark.size();
+    }
+    mark_checked_ = true;
+  }
+
+  static constexpr std::size_t kBlock = 1 << 16;
+  cli::Output& out_;
+  std::string buffer_;
+  std::size_t begin_ = 0;    // where the next line starts
+  std::size_t scanned_ = 0;  // searched for a line feed up to here
+  bool ended_ = false;
+  bool failed_ = false;
+  bool mark_checked_ = false;
+};
 
 // The start texts, set once: each conversion starts from them.
 class Conversion {
@@ -98,6 +179,8 @@ class Conversion {
     from_.command(model_);
     return model_;
   }
+  // The rows as the last Run left them, after a failure too.
+  const FieldModel& fields() const { return model_; }
 
  private:
   static std::size_t Index(Field field) { return static_cast<std::size_t>(field); }
@@ -108,27 +191,59 @@ class Conversion {
   FieldModel model_;
 };
 
-// The four rows in the window's order, each on one line with its caption;
-// control characters of the Ascii row shown as their control pictures.
-void WriteLabelled(const FieldModel& fields, std::string& out) {
-  for (const char* name : {"custom", "hex", "ascii", "dec"}) {
-    const Row& row = kRows.at(name);
-    out += row.caption;
-    Text text = fields.text(row.field);
-    if (row.field == Field::tAsc) {
-      for (char16_t& c : text) {
-        if (c < 0x20) c = static_cast<char16_t>(0x2400 + c);
-        if (c == 0x7F) c = 0x2421;
-      }
+// The code of `text` that holds position `at`, or the code numbered
+// `index` (from 1) when `at` is npos: codes are what stands between spaces.
+ErrorPlace CodeOf(Field field, TextView text, std::size_t at, int index) {
+  ErrorPlace place;
+  place.field = field;
+  std::size_t start = 0;
+  for (int i = 1;; ++i) {
+    const std::size_t space = text.find(u' ', start);
+    const std::size_t end = space == TextView::npos ? text.size() : space;
+    if ((at != TextView::npos && at < end) || i == index || space == TextView::npos) {
+      place.code_index = i;
+      place.code_start = static_cast<int>(start);
+      place.code = Text(text.substr(start, end - start));
+      return place;
     }
-    utf8::Encode(text, out);
+    start = space + 1;
+  }
+}
+
+// Where the row `to` holds its first line break (CR or LF), which one output
+// line cannot hold: the code of the source row that gave it. Nothing when
+// the row holds none.
+std::optional<ErrorPlace> LineBreakPlace(const FieldModel& fields, const Row& from, Field to) {
+  const Text& row = fields.text(to);
+  const std::size_t at = row.find_first_of(u"\r\n");
+  if (at == Text::npos) return std::nullopt;
+  const TextView source = fields.text(from.field);
+  if (to == from.field && to == Field::tAsc) {
+    ErrorPlace place;
+    place.field = to;
+    place.code_index = static_cast<int>(at) + 1;
+    place.code_start = static_cast<int>(at);
+    place.code = Text(1, row[at]);
+    return place;
+  }
+  if (to == from.field) return CodeOf(to, source, at, 0);
+  // Only the Ascii row can hold a line break, one character per source code.
+  return CodeOf(from.field, source, TextView::npos, static_cast<int>(at) + 1);
+}
+
+// The four rows in the window's order, each on one line with its caption,
+// their control characters made visible.
+void WriteLabelled(const FieldModel& fields, std::string& out) {
+  for (const Row* row : {&kCustom, &kHex, &kAscii, &kDecimal}) {
+    out += row->caption;
+    utf8::Encode(VisibleText(fields.text(row->field)), out);
     out += '\n';
   }
 }
 
-int ConvertOne(const Row& from, std::optional<Field> to, TextView radix, TextView text) {
+int ConvertOne(const Row& from, std::optional<Field> to, TextView radix, TextView text,
+               cli::Output& out) {
   Conversion conversion(from, radix);
-  Output out;
   try {
     const FieldModel& fields = conversion.Run(text);
     if (to) {
@@ -138,40 +253,65 @@ int ConvertOne(const Row& from, std::optional<Field> to, TextView radix, TextVie
       WriteLabelled(fields, out.buffer());
     }
   } catch (const RuntimeError& error) {
+    // The labelled view shows the rows as the failed Convert left them, as
+    // the window does; --to writes nothing rather than a partial result.
+    if (!to) {
+      WriteLabelled(conversion.fields(), out.buffer());
+      out.Flush();
+    }
     Report(error, "");
     return error.number();
   }
   return 0;
 }
 
-int ConvertEachLine(const Row& from, Field to, TextView radix, TextView input) {
+int ConvertEachLine(const Row& from, Field to, TextView radix, LineReader& reader,
+                    cli::Output& out) {
   Conversion conversion(from, radix);
-  Output out;
   int status = 0;
+  const auto fail = [&](int number) {
+    if (status == 0) status = number;
+  };
   std::size_t line_number = 0;
-  std::size_t start = 0;
-  while (start < input.size()) {
-    std::size_t end = input.find(u'\n', start);
-    const std::size_t next = end == TextView::npos ? input.size() : end + 1;
-    if (end == TextView::npos) end = input.size();
-    TextView line = input.substr(start, end - start);
-    if (end < input.size() && !line.empty() && line.back() == u'\r') line.remove_suffix(1);
+  Text text;
+  for (std::string_view line; reader.Next(line);) {
     ++line_number;
-    try {
-      utf8::Encode(conversion.Run(line).text(to), out.buffer());
-    } catch (const RuntimeError& error) {
+    const auto prefix = [line_number] { return "line " + std::to_string(line_number) + ": "; };
+    text.clear();
+    if (const std::size_t bad = utf8::Decode(line, text); bad != utf8::npos) {
       out.Flush();  // keep the report beside the lines before it
-      Report(error, "line " + std::to_string(line_number) + ": ");
-      if (status == 0) status = error.number();
+      Warn(prefix() + "not valid UTF-8 at byte " + std::to_string(bad + 1));
+      fail(kUsageError);
+    } else {
+      try {
+        const FieldModel& fields = conversion.Run(text);
+        if (const auto place = LineBreakPlace(fields, from, to)) {
+          out.Flush();
+          Warn(prefix() + "the " + RowName(to) + " holds a line break, which one output line " +
+               "cannot hold");
+          cli::WriteErrorLine(prefix() + Utf8(ErrorPlaceText(*place)));
+          fail(kLineBreak);
+        } else {
+          utf8::Encode(fields.text(to), out.buffer());
+        }
+      } catch (const RuntimeError& error) {
+        out.Flush();
+        Report(error, prefix());
+        fail(error.number());
+      }
     }
     out.buffer() += '\n';
-    out.MaybeFlush();
-    start = next;
+    out.FlushIfFull();
+  }
+  if (reader.failed()) {
+    out.Flush();
+    Warn("cannot read standard input: " + std::string(std::strerror(errno)));
+    fail(kUsageError);
   }
   return status;
 }
 
-int Main(int argc, char** argv) {
+int Run(int argc, char** argv, cli::Output& out) {
   CLI::App app{
       "Shows a text as its character codes in decimal, hexadecimal or a radix you\n"
       "choose, and back: the Convert commands of Zolm Converter in a terminal."};
@@ -181,15 +321,15 @@ int Main(int argc, char** argv) {
   std::string radix = "16";
   std::string text_argument;
   bool each_line = false;
-  const auto rows = CLI::IsMember({"ascii", "dec", "hex", "custom"});
-  app.add_option("--from", from_name, "The row the text is in: ascii, dec, hex or custom")
-      ->required()
-      ->check(rows);
-  app.add_option("--to", to_name, "The row to write; without it, all four rows with their captions")
-      ->check(rows);
+  app.add_option("--from", from_name,
+                 "The row the text is in: ascii, dec (decimal), hex or cus (custom)")
+      ->required();
+  app.add_option("--to", to_name,
+                 "The row to write; without it, all four rows with their captions");
   app.add_option("--radix", radix, "The radix field's text, as typed into the window (default 16)");
   app.add_flag("--each-line", each_line,
-               "Convert every input line on its own, one output line each (needs --to)");
+               "Convert every input line on its own as it arrives, one output line each (needs "
+               "--to)");
   app.add_option("text", text_argument,
                  "The text; - or none reads standard input (one final line break dropped)");
   app.set_version_flag("--version", "zolm 1.00");
@@ -202,53 +342,94 @@ int Main(int argc, char** argv) {
       "  zolm --from dec --to ascii - < codes.txt\n"
       "\n"
       "Exit status: 0 when everything converted; the run-time error number (5, 6, 11\n"
-      "or 13) of the first failure; 2 for a usage error or input that is not UTF-8.");
+      "or 13) of the first failure; 2 for a usage error or input that is not UTF-8;\n"
+      "3 when --each-line meets a row that would hold a line break; 74 when the\n"
+      "output cannot be written.");
   try {
     app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    out.buffer() += app.help();
+    return 0;
+  } catch (const CLI::CallForAllHelp&) {
+    out.buffer() += app.help();
+    return 0;
+  } catch (const CLI::CallForVersion& version) {
+    out.buffer() += std::string(version.what()) + "\n";
+    return 0;
   } catch (const CLI::ParseError& error) {
-    const int code = app.exit(error);
-    return code == 0 ? 0 : kUsageError;
+    Warn(std::string(error.what()) + "\nRun 'zolm --help' for the usage.");
+    return kUsageError;
   }
-  if (each_line && to_name.empty()) {
+  const Row* from = FindRow(from_name);
+  const Row* to = to_name.empty() ? nullptr : FindRow(to_name);
+  for (const auto& [option, name, row] :
+       {std::tuple{"--from", from_name, from}, std::tuple{"--to", to_name, to}}) {
+    if (row == nullptr && !(option == std::string_view("--to") && name.empty())) {
+      Warn(std::string(option) + ": '" + name +
+           "' is no row; the rows are ascii, dec (decimal), hex and cus (custom)");
+      return kUsageError;
+    }
+  }
+  if (each_line && to == nullptr) {
     Warn("--each-line needs --to");
     return kUsageError;
   }
-
-  const bool from_stdin = app.count("text") == 0 || text_argument == "-";
-  std::string bytes;
-  if (from_stdin) {
-    if (!ReadAll(stdin, bytes)) {
-      Warn("cannot read standard input");
-      return kUsageError;
-    }
-    if (!each_line && !bytes.empty() && bytes.back() == '\n') {
-      bytes.pop_back();
-      if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
-    }
-  } else {
-    bytes = text_argument;
-  }
-  const char* source = from_stdin ? "standard input" : "the text argument";
 
   Text radix_text;
   if (const auto bad = utf8::Decode(radix, radix_text); bad != utf8::npos) {
     Warn("--radix is not valid UTF-8 at " + Where(radix, bad));
     return kUsageError;
   }
+  const bool from_stdin = app.count("text") == 0 || text_argument == "-";
+  if (each_line) {
+    if (!from_stdin) {
+      LineReader lines(out, text_argument);
+      return ConvertEachLine(*from, to->field, radix_text, lines, out);
+    }
+    LineReader lines(out);
+    return ConvertEachLine(*from, to->field, radix_text, lines, out);
+  }
+
+  std::string bytes;
+  if (from_stdin) {
+    if (!ReadAll(bytes)) {
+      Warn("cannot read standard input: " + std::string(std::strerror(errno)));
+      return kUsageError;
+    }
+    if (bytes.ends_with('\n')) {
+      bytes.pop_back();
+      if (bytes.ends_with('\r')) bytes.pop_back();
+    }
+  } else {
+    bytes = text_argument;
+  }
   Text text;
   text.reserve(bytes.size());
   if (const auto bad = utf8::Decode(bytes, text); bad != utf8::npos) {
-    Warn(std::string(source) + " is not valid UTF-8 at " + Where(bytes, bad));
+    Warn(std::string(from_stdin ? "standard input" : "the text argument") +
+         " is not valid UTF-8 at " + Where(bytes, bad));
     return kUsageError;
   }
   bytes.clear();
   bytes.shrink_to_fit();
+  return ConvertOne(*from, to ? std::optional<Field>(to->field) : std::nullopt, radix_text, text,
+                    out);
+}
 
-  const Row& from = kRows.at(from_name);
-  std::optional<Field> to;
-  if (!to_name.empty()) to = kRows.at(to_name).field;
-  return each_line ? ConvertEachLine(from, *to, radix_text, text)
-                   : ConvertOne(from, to, radix_text, text);
+// The one place a failed write ends: every write goes through `out`, and
+// the last flush is checked like the others.
+int Main(int argc, char** argv) {
+  cli::PrepareStandardStreams();
+  cli::Output out(cli::Output::Stream::kOut);
+  try {
+    const int status = Run(argc, argv, out);
+    out.Flush();
+    return status;
+  } catch (const cli::WriteError& error) {
+    if (!error.reader_gone())
+      Warn("cannot write output: " + std::string(std::strerror(error.error())));
+    return kCannotWrite;
+  }
 }
 
 }  // namespace

@@ -57,11 +57,15 @@ std::size_t Decode(std::string_view bytes, Text& out) {
 }
 
 void Encode(TextView text, std::string& out) {
+  // Every unit takes at most three bytes (a pair of two takes four).
+  const std::size_t start = out.size();
+  out.resize(start + 3 * text.size());
+  char* p = out.data() + start;
   const std::size_t size = text.size();
   for (std::size_t i = 0; i < size; ++i) {
     char32_t c = text[i];
     if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
+      *p++ = static_cast<char>(c);
       continue;
     }
     if (c >= 0xD800 && c <= 0xDFFF) {
@@ -74,17 +78,18 @@ void Encode(TextView text, std::string& out) {
       }
     }
     if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      *p++ = static_cast<char>(0xC0 | (c >> 6));
     } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      *p++ = static_cast<char>(0xE0 | (c >> 12));
+      *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
     } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      *p++ = static_cast<char>(0xF0 | (c >> 18));
+      *p++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
     }
-    if (c >= 0x80) out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    *p++ = static_cast<char>(0x80 | (c & 0x3F));
   }
+  out.resize(static_cast<std::size_t>(p - out.data()));
 }
 
 }  // namespace zolm::utf8

@@ -1,6 +1,7 @@
 // The built zolm binary, end to end: arguments and standard input in,
 // standard output, standard error and the exit status out.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -191,14 +192,84 @@ TEST(CliTest, Table) {
        "",
        "the text argument is not valid UTF-8 at line 1, byte 3",
        2},
-      {"invalid UTF-8 in a line",
+      {"invalid UTF-8 in a line fails that line alone",
        {"--from", "ascii", "--to", "dec", "--each-line"},
-       "ok\nab\xc3",
-       "",
-       "standard input is not valid UTF-8 at line 2, byte 3",
+       "ok\nab\xe9"
+       "cd\nHi\n",
+       "111 107\n\n72 105\n",
+       "zolm: line 2: not valid UTF-8 at byte 3\n",
        2},
+      {"each line, a line break in the row fails that line",
+       {"--from", "dec", "--to", "ascii", "--each-line"},
+       "72 10 105\n79 75\n72 13\n",
+       "\nOK\n\n",
+       "line 1: Decimal row, code 2: \"10\"\nzolm: line 3:",
+       3},
+      {"each line, a carriage return kept in the source row",
+       {"--from", "hex", "--to", "hex", "--each-line"},
+       "41 4\r\r\n",
+       "\n",
+       "line 1: Hex row, code 2: \"4\u240d\"",
+       3},
+      {"without --each-line the row is written exactly",
+       {"--from", "dec", "--to", "ascii", "72 10 105"},
+       "",
+       "H\ni\n",
+       "",
+       0},
+      {"a byte-order mark at the start is skipped",
+       {"--from", "dec", "--to", "ascii", "--each-line"},
+       "\xef\xbb\xbf"
+       "72 105\n",
+       "Hi\n",
+       "",
+       0},
+      {"a byte-order mark before a single text too",
+       {"--from", "dec", "--to", "ascii"},
+       "\xef\xbb\xbf"
+       "79 75",
+       "OK\n",
+       "",
+       0},
+      {"control characters in a report are shown",
+       {"--from", "dec", "--to", "ascii", "65 \x1b[31m\r"},
+       "",
+       "",
+       "Decimal row, code 2: \"\u241b[31m\u240d\"\n",
+       13},
+      {"C1 controls in the labelled view are shown",
+       {"--from", "dec", "129"},
+       "",
+       "Custom:  81\nHex:     81\nAscii:   \\x81\nDecimal: 129\n",
+       "",
+       0},
+      {"row names in any case, long and short",
+       {"--from", "Decimal", "--to", "CUS", "72"},
+       "",
+       "48\n",
+       "",
+       0},
+      {"a failing --to writes nothing",
+       {"--from", "hex", "--to", "dec", "100"},
+       "",
+       "",
+       "Decimal row, code 1: \"256\"",
+       5},
+      {"the labelled view shows the rows a failure leaves",
+       {"--from", "hex", "100"},
+       "",
+       "Custom:  100\nHex:     100\nAscii:   Hello!\nDecimal: 256\n",
+       "Decimal row, code 1: \"256\"",
+       5},
+      {"radix 1 is named, not the code",
+       {"--from", "ascii", "--to", "custom", "--radix", "1", "H"},
+       "",
+       "",
+       "Radix field: \"1\"",
+       6},
       {"missing --from", {"--to", "dec", "A"}, "", "", "--from is required", 2},
-      {"unknown row", {"--from", "octal", "A"}, "", "", "octal", 2},
+      {"unknown row", {"--from", "octal", "A"}, "", "", "zolm: --from: 'octal' is no row", 2},
+      {"unknown option", {"--form", "dec"}, "", "", "zolm: ", 2},
       {"version", {"--version"}, "", "zolm 1.00\n", "", 0},
   };
   for (const Row& row : rows) {
@@ -212,6 +283,78 @@ TEST(CliTest, Table) {
     }
   }
   EXPECT_NE(RunZolm({"--help"}).out.find("--each-line"), std::string::npos);
+}
+
+// Output that cannot be written is an error, never a success; a reader that
+// goes away ends zolm quietly.
+TEST(CliTest, WriteFailures) {
+  const std::string zolm = ZOLM_CLI_PATH;
+  const struct {
+    const char* name;
+    std::string command;
+    int status;
+    std::string err;
+  } rows[] = {
+      {"--to", zolm + " --from ascii --to dec Hello >/dev/full", 74,
+       "zolm: cannot write output: No space left on device\n"},
+      {"labelled", zolm + " --from ascii Hello >/dev/full", 74, "cannot write output"},
+      {"each line", "printf '72\\n' | " + zolm + " --from dec --to ascii --each-line >/dev/full",
+       74, "cannot write output"},
+      {"help", zolm + " --help >/dev/full", 74, "cannot write output"},
+      {"version", zolm + " --version >/dev/full", 74, "cannot write output"},
+      {"closed standard output", zolm + " --from ascii --to dec Hello >&-", 74,
+       "cannot write output"},
+      {"endless input, reader gone",
+       "(trap '' PIPE; yes '72 105' 2>/dev/null | " + zolm +
+           " --from dec --to ascii --each-line; echo $? >&2) | head -1 >/dev/null",
+       0, "74\n"},
+  };
+  for (const auto& row : rows) {
+    std::string folder = ::testing::TempDir() + "zolm_write_XXXXXX";
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    const std::string err = folder + "/err";
+    const int raw = std::system(("timeout 20 sh -c " + Quote(row.command) + " 2>" + err).c_str());
+    const std::string got = Slurp(err);
+    std::remove(err.c_str());
+    rmdir(folder.c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, row.status) << row.name << ": " << got;
+    EXPECT_NE(got.find(row.err), std::string::npos) << row.name << ": " << got;
+    if (row.status == 0) {
+      EXPECT_EQ(got, row.err) << row.name;
+    }
+  }
+}
+
+// --each-line answers each line as it arrives: the first answer comes while
+// the input is still open.
+TEST(CliTest, EachLineAnswersBeforeTheInputEnds) {
+  int to_zolm[2];
+  int from_zolm[2];
+  ASSERT_EQ(pipe(to_zolm), 0);
+  ASSERT_EQ(pipe(from_zolm), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    dup2(to_zolm[0], 0);
+    dup2(from_zolm[1], 1);
+    for (const int fd : {to_zolm[0], to_zolm[1], from_zolm[0], from_zolm[1]}) close(fd);
+    execl(ZOLM_CLI_PATH, "zolm", "--from", "dec", "--to", "ascii", "--each-line", nullptr);
+    _exit(127);
+  }
+  close(to_zolm[0]);
+  close(from_zolm[1]);
+  ASSERT_EQ(write(to_zolm[1], "72 105\n", 7), 7);
+  pollfd ready{from_zolm[0], POLLIN, 0};
+  const int polled = poll(&ready, 1, 10000);
+  char answer[16] = {};
+  const ssize_t got = polled == 1 ? read(from_zolm[0], answer, sizeof answer - 1) : -1;
+  close(to_zolm[1]);
+  close(from_zolm[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(polled, 1) << "no answer while the input was open";
+  EXPECT_EQ(std::string(answer, got > 0 ? static_cast<std::size_t>(got) : 0), "Hi\n");
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 // For random lines, zolm --each-line writes what the commands write on the

@@ -1,0 +1,78 @@
+#include "cli/io.h"
+
+#include <cerrno>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace zolm::cli {
+
+namespace {
+
+int Descriptor(Output::Stream stream) {
+  return stream == Output::Stream::kOut ? 1 : 2;
+}
+
+// Writes all of `bytes` to `fd`; returns 0 or the errno value of the failure.
+int WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+#ifdef _WIN32
+    const unsigned chunk = bytes.size() > (1u << 30) ? (1u << 30) : unsigned(bytes.size());
+    const int written = _write(fd, bytes.data(), chunk);
+#else
+    const ssize_t written = write(fd, bytes.data(), bytes.size());
+#endif
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (written == 0) return EIO;
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool WriteError::reader_gone() const {
+  return error_ == EPIPE;
+}
+
+void PrepareStandardStreams() {
+#ifdef _WIN32
+  _setmode(0, _O_BINARY);
+  _setmode(1, _O_BINARY);
+  _setmode(2, _O_BINARY);
+#endif
+}
+
+long ReadInput(char* into, std::size_t size) {
+  for (;;) {
+#ifdef _WIN32
+    const int got = _read(0, into, size > (1u << 30) ? (1u << 30) : unsigned(size));
+#else
+    const ssize_t got = read(0, into, size);
+#endif
+    if (got < 0 && errno == EINTR) continue;
+    return static_cast<long>(got);
+  }
+}
+
+void Output::Flush() {
+  if (buffer_.empty()) return;
+  const int error = WriteAll(Descriptor(stream_), buffer_);
+  buffer_.clear();
+  if (error != 0) throw WriteError(error);
+}
+
+void WriteErrorLine(std::string_view line) {
+  std::string text(line);
+  text += '\n';
+  WriteAll(2, text);
+}
+
+}  // namespace zolm::cli

@@ -1,0 +1,63 @@
+// Standard input and output for zolm: raw bytes in, buffered and checked
+// writes out. The one place that knows the platform's streams.
+#ifndef ZOLM_CLI_IO_H_
+#define ZOLM_CLI_IO_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace zolm::cli {
+
+// Raised when standard output cannot be written; `error` is the errno value.
+// zolm's main catches it once.
+class WriteError {
+ public:
+  explicit WriteError(int error) : error_(error) {}
+  int error() const { return error_; }
+  // True when the reader went away (a closed pipe): zolm then ends quietly.
+  bool reader_gone() const;
+
+ private:
+  int error_;
+};
+
+// Puts the standard streams in binary mode where the platform has another.
+void PrepareStandardStreams();
+
+// Reads at most `size` bytes of standard input into `into`, waiting only
+// until some are there. Returns the number read, 0 at the end of the input,
+// -1 on a read error.
+long ReadInput(char* into, std::size_t size);
+
+// Standard output or standard error, in blocks: text gathers in buffer() and
+// goes out on Flush. UTF-8 text.
+class Output {
+ public:
+  enum class Stream { kOut, kErr };
+  explicit Output(Stream stream) : stream_(stream) {}
+  Output(const Output&) = delete;
+  Output& operator=(const Output&) = delete;
+
+  std::string& buffer() { return buffer_; }
+  // Writes out the buffer and empties it. Raises WriteError when a write
+  // fails, with the buffer emptied all the same.
+  void Flush();
+  // Flushes once the buffer holds a large block.
+  void FlushIfFull() {
+    if (buffer_.size() >= kBlock) Flush();
+  }
+
+ private:
+  static constexpr std::size_t kBlock = 1 << 16;
+  Stream stream_;
+  std::string buffer_;
+};
+
+// Writes `line` and a line break to standard error at once. A failure to
+// write there is not reported: there is nowhere left to report it.
+void WriteErrorLine(std::string_view line);
+
+}  // namespace zolm::cli
+
+#endif  // ZOLM_CLI_IO_H_
