@@ -5,6 +5,9 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
+
+#include "engine/utf8.h"
 #else
 #include <unistd.h>
 #endif
@@ -17,8 +20,37 @@ int Descriptor(Output::Stream stream) {
   return stream == Output::Stream::kOut ? 1 : 2;
 }
 
+#ifdef _WIN32
+// True when `fd` is a console, which takes text through its UTF-16
+// interface: bytes would be read in the console's code page.
+bool IsConsole(int fd) {
+  DWORD mode = 0;
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
+}
+
+int WriteConsoleText(int fd, std::string_view bytes) {
+  Text text;
+  utf8::Decode(bytes, text);
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  const wchar_t* units = reinterpret_cast<const wchar_t*>(text.data());
+  std::size_t left = text.size();
+  while (left > 0) {
+    const DWORD chunk = left > 8192 ? 8192 : static_cast<DWORD>(left);
+    DWORD written = 0;
+    if (!WriteConsoleW(handle, units, chunk, &written, nullptr) || written == 0) return EIO;
+    units += written;
+    left -= written;
+  }
+  return 0;
+}
+#endif
+
 // Writes all of `bytes` to `fd`; returns 0 or the errno value of the failure.
 int WriteAll(int fd, std::string_view bytes) {
+#ifdef _WIN32
+  if (IsConsole(fd)) return WriteConsoleText(fd, bytes);
+#endif
   while (!bytes.empty()) {
 #ifdef _WIN32
     const unsigned chunk = bytes.size() > (1u << 30) ? (1u << 30) : unsigned(bytes.size());

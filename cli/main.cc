@@ -435,6 +435,27 @@ int Main(int argc, char** argv) {
 }  // namespace
 }  // namespace zolm
 
+#ifdef _WIN32
+#include <windows.h>
+
+// The arguments as Windows keeps them, UTF-16, in UTF-8: any character
+// typed in a console arrives intact, whatever its code page.
+int main() {
+  int argc = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::vector<std::string> args(static_cast<std::size_t>(argc));
+  std::vector<char*> argv;
+  for (int i = 0; i < argc; ++i) {
+    const auto* units = reinterpret_cast<const char16_t*>(wide[i]);
+    zolm::utf8::Encode(zolm::TextView(units), args[static_cast<std::size_t>(i)]);
+    argv.push_back(args[static_cast<std::size_t>(i)].data());
+  }
+  LocalFree(wide);
+  argv.push_back(nullptr);
+  return zolm::Main(argc, argv.data());
+}
+#else
 int main(int argc, char** argv) {
   return zolm::Main(argc, argv);
 }
+#endif

@@ -2,14 +2,11 @@
 #include "tests/driver/driver.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/test_support.h"
 
 namespace zolm {
 namespace {
@@ -20,36 +17,20 @@ struct Exchange {
 };
 
 // Runs the real binary on `requests`, one per line, and returns its lines.
-// The requests go through a temporary file of this call's own, so tests run
-// in parallel (or by two checkouts at once) never read each other's input.
 std::vector<std::string> RunDriver(const std::vector<std::string>& requests) {
-  std::string input = ::testing::TempDir() + "zolm_driver_XXXXXX";
-  const int fd = mkstemp(input.data());
-  if (fd < 0) {
-    ADD_FAILURE() << "cannot make a temporary file from " << input;
-    return {};
-  }
-  close(fd);
-  {
-    std::ofstream out(input, std::ios::binary);
-    for (const auto& r : requests) out << r << '\n';
-  }
-  const std::string command = std::string(ZOLM_DRIVER_PATH) + " < '" + input + "'";
-  FILE* pipe = popen(command.c_str(), "r");
+  std::string input;
+  for (const auto& r : requests) input += r + '\n';
+  const auto result = testing::RunProgram(testing::BuiltProgram(ZOLM_DRIVER_PATH), {}, input);
   std::vector<std::string> lines;
-  if (pipe != nullptr) {
-    std::string current;
-    for (int c; (c = std::fgetc(pipe)) != EOF;) {
-      if (c == '\n') {
-        lines.push_back(current);
-        current.clear();
-      } else {
-        current.push_back(static_cast<char>(c));
-      }
+  std::string current;
+  for (const char c : result.out) {
+    if (c == '\n') {
+      lines.push_back(current);
+      current.clear();
+    } else {
+      current.push_back(c);
     }
-    pclose(pipe);
   }
-  std::remove(input.c_str());
   return lines;
 }
 

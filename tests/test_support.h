@@ -2,7 +2,9 @@
 #ifndef ZOLM_TESTS_TEST_SUPPORT_H_
 #define ZOLM_TESTS_TEST_SUPPORT_H_
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/value_rules.h"
 
@@ -28,6 +30,44 @@ inline Text Repeat(TextView unit, int count) {
   for (int i = 0; i < count; ++i) out.append(unit);
   return out;
 }
+
+// A program built beside the tests: `path` itself where it is absolute,
+// else that name in the folder of the running test program.
+std::string BuiltProgram(const std::string& path);
+
+// What a program run to its end gave.
+struct ProgramResult {
+  std::string out;
+  std::string err;
+  int status = -1;  // the exit status; -1 when it did not end by exiting
+};
+
+// Runs `program` with `args` (UTF-8; UTF-16 on Windows, as a console passes
+// them), `input` on its standard input, its standard output and error to
+// files of this call's own. No shell is involved.
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& input);
+
+// A program running with pipes to its standard input and output.
+class Child {
+ public:
+  Child(const std::string& program, const std::vector<std::string>& args);
+  ~Child();
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  bool started() const;
+  bool Write(const std::string& bytes);
+  // What the program wrote, once something arrives within `seconds`; ""
+  // when nothing did.
+  std::string ReadSome(int seconds);
+  // Closes its standard input and waits for its exit status.
+  int Finish();
+
+ private:
+  struct Handles;
+  std::unique_ptr<Handles> handles_;
+};
 
 }  // namespace zolm::testing
 

@@ -7,7 +7,17 @@
 
 #include "tests/driver/driver.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 int main() {
+#ifdef _WIN32
+  // Lines end in LF on every platform.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
   std::ios::sync_with_stdio(false);
   std::string line;
   while (std::getline(std::cin, line)) {
