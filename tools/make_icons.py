@@ -6,7 +6,9 @@
 The desktop's set (resources/icons/hicolor, 16 to 256 pixels, transparent
 around the tile) is made from the 16 and 32 pixel pictures by whole-number
 scaling with nearest-neighbour sampling, so it stays crisp pixel art; 24 is
-the 16 pixel picture centred.
+the 16 pixel picture centred. The Windows programs' icon, resources/zolm.ico,
+holds the 16, 24, 32, 48 and 64 pixel images of that set as 32-bit bitmaps
+and the 256 pixel one as a PNG, as Windows expects.
 Run it again after changing the drawing; the PNGs are checked in.
 """
 import os
@@ -95,6 +97,40 @@ def main():
         folder = os.path.join(OUT, "icons", "hicolor", f"{size}x{size}", "apps")
         os.makedirs(folder, exist_ok=True)
         png(os.path.join(folder, APP_ID + ".png"), pixels, palette16, 4, transparent=0)
+
+    entries = []
+    for size in (16, 24, 32, 48, 64, 256):
+        if size == 256:
+            path = os.path.join(OUT, "icons", "hicolor", "256x256", "apps", APP_ID + ".png")
+            with open(path, "rb") as f:
+                entries.append((size, f.read()))
+        else:
+            entries.append((size, dib(sizes[size], palette16)))
+    ico(os.path.join(OUT, "zolm.ico"), entries)
+
+
+def dib(pixels, palette):
+    """An icon image as a 32-bit bitmap: rows bottom up, index 0 transparent."""
+    size = len(pixels)
+    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0, 0, 0, 0, 0, 0)
+    body = bytearray()
+    for row in reversed(pixels):
+        for v in row:
+            r, g, b = palette[v]
+            body += bytes((b, g, r, 0 if v == 0 else 255))
+    mask_row = ((size + 31) // 32) * 4
+    return header + bytes(body) + bytes(mask_row * size)
+
+
+def ico(path, entries):
+    """An .ico file of (size, image bytes) entries."""
+    out = struct.pack("<HHH", 0, 1, len(entries))
+    offset = 6 + 16 * len(entries)
+    for size, data in entries:
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    with open(path, "wb") as f:
+        f.write(out + b"".join(data for _, data in entries))
 
 
 def scaled(pixels, factor):

@@ -3,7 +3,8 @@
 # and runs their tests under Wine: installs what is missing (the
 # cross-compiler, Wine, GoogleTest's sources), configures with
 # cmake/mingw-w64-x86_64.cmake, builds, checks that every program imports
-# system DLLs only, and runs ctest with Wine as the emulator.
+# system DLLs only, runs ctest with Wine as the emulator, then the window's
+# end-to-end test on a virtual X session (tests/win32/desktop_test.sh).
 #
 # Wine runs in a prefix of its own inside build-windows/ (never ~/.wine),
 # without debug output; its server is ended on that prefix when the script
@@ -11,7 +12,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/ensure_packages.sh
-ensure_packages "${WINDOWS_PACKAGES[@]}"
+ensure_packages "${WINDOWS_PACKAGES[@]}" "${DESKTOP_TEST_PACKAGES[@]}"
 
 for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-objdump wineserver; do
   command -v "$tool" >/dev/null || { echo "windows: $tool is missing" >&2; exit 1; }
@@ -64,3 +65,6 @@ echo "windows: $(ls "$build"/*.exe | wc -l) programs import system DLLs only"
 [ "$("$wine" "$build/zolm.exe" --from ascii --to hex Hi)" = "48 69" ] ||
   { echo "windows: zolm.exe does not convert under Wine" >&2; exit 1; }
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+
+# The window, driven as a person would, on a display of its own.
+tests/win32/desktop_test.sh "$build"

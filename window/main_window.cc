@@ -19,50 +19,17 @@
 
 #include "engine/convert_commands.h"
 #include "engine/error_text.h"
+#include "engine/form.h"
 #include "engine/text_box_rules.h"
 
 namespace zolm {
 
 namespace {
 
-// Positions and sizes are kept in twips, as the original form stored them;
-// 15 twips make one device-independent pixel.
-constexpr int kTwipsPerPixel = 15;
+// At 96 dots per inch; Qt scales device-independent pixels itself.
 constexpr int Px(int twips) {
-  return twips / kTwipsPerPixel;
+  return form::Pixels(twips, 96);
 }
-
-constexpr int kClientWidth = 10140;
-constexpr int kClientHeight = 2205;
-
-enum class Kind { kTextBox, kLabel, kButton };
-
-struct ControlRow {
-  const char* name;
-  Kind kind;
-  const char* text;
-  const char* accessible_name;
-  int left, top, width, height;
-};
-
-// The fourteen controls in tab order. Labels take no focus. Text boxes start
-// with their field's start text.
-constexpr ControlRow kControls[] = {
-    {"tCus", Kind::kTextBox, nullptr, "Custom codes", 840, 120, 7455, 285},
-    {"tBase", Kind::kTextBox, nullptr, "Radix", 9240, 120, 495, 285},
-    {"tHex", Kind::kTextBox, nullptr, "Hex codes", 840, 600, 7455, 285},
-    {"tAsc", Kind::kTextBox, nullptr, "Ascii text", 840, 1080, 7455, 285},
-    {"tDec", Kind::kTextBox, nullptr, "Decimal codes", 840, 1560, 7455, 285},
-    {"Label1", Kind::kLabel, "Hex", nullptr, 120, 600, 1215, 255},
-    {"hex", Kind::kButton, "Convert", "Convert hex codes", 8400, 600, 735, 375},
-    {"Label3", Kind::kLabel, "Ascii", nullptr, 120, 1080, 1215, 255},
-    {"Label4", Kind::kLabel, "Zolm Converter 1.00", nullptr, 120, 1920, 3135, 255},
-    {"ascc", Kind::kButton, "Convert", "Convert Ascii text", 8400, 1080, 735, 375},
-    {"dec", Kind::kButton, "Convert", "Convert decimal codes", 8400, 1560, 735, 375},
-    {"Label2", Kind::kLabel, "Decimal", nullptr, 120, 1560, 1215, 255},
-    {"cus", Kind::kButton, "Convert", "Convert custom codes", 8400, 120, 735, 375},
-    {"Label5", Kind::kLabel, "Custom", nullptr, 120, 120, 1215, 255},
-};
 
 QString Inserted(const QString& text) {
   return QString::fromStdU16String(InsertedText(text.toStdU16String()));
@@ -162,24 +129,24 @@ class TextBoxFields final : public FieldSet {
 }  // namespace
 
 void MessageBoxReporter::Report(QWidget* parent, const RuntimeError& error) {
-  QMessageBox box(QMessageBox::Critical, QStringLiteral("Zolm Converter"),
+  QMessageBox box(QMessageBox::Critical, QString::fromLatin1(form::kTitle),
                   QString::fromStdU16String(ErrorReportText(error)), QMessageBox::Ok, parent);
   box.exec();
 }
 
 Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<MessageBoxReporter>()) {
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("Zolm Converter"));
-  setFixedSize(Px(kClientWidth), Px(kClientHeight));
+  setWindowTitle(QString::fromLatin1(form::kTitle));
+  setFixedSize(Px(form::kClientWidth), Px(form::kClientHeight));
 
   QWidget* previous = nullptr;
   std::array<QPushButton*, 4> buttons{};
   std::size_t button_count = 0;
-  for (const ControlRow& row : kControls) {
+  for (const form::Control& row : form::kControls) {
     QWidget* control = nullptr;
-    const QString text = QString::fromLatin1(row.text);
+    const QString text = QString::fromLatin1(row.caption);
     switch (row.kind) {
-      case Kind::kTextBox: {
+      case form::Kind::kTextBox: {
         auto* edit = new RowEdit(this);
         // The legacy text box had no length limit; QLineEdit cuts at 32767.
         edit->setMaxLength(std::numeric_limits<int>::max());
@@ -187,14 +154,14 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
         control = edit;
         break;
       }
-      case Kind::kLabel: {
+      case form::Kind::kLabel: {
         auto* label = new QLabel(text, this);
         label->setTextFormat(Qt::PlainText);
         label->lower();  // text boxes are drawn over the caption's box
         control = label;
         break;
       }
-      case Kind::kButton: {
+      case form::Kind::kButton: {
         auto* button = new QPushButton(text, this);
         // Not a default button in look or behaviour; Return and Enter on a
         // focused button are handled in eventFilter instead.
@@ -210,8 +177,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
       control->setAccessibleName(QString::fromLatin1(row.accessible_name));
     }
     control->setGeometry(Px(row.left), Px(row.top), Px(row.width), Px(row.height));
-    controls_[static_cast<std::size_t>(&row - kControls)] = control;
-    if (row.kind != Kind::kLabel) {
+    controls_[static_cast<std::size_t>(&row - form::kControls.data())] = control;
+    if (row.kind != form::Kind::kLabel) {
       if (previous != nullptr) setTabOrder(previous, control);
       previous = control;
     }
@@ -224,14 +191,11 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
   }
   fields_ = std::make_unique<TextBoxFields>(text_boxes_);
 
-  const struct {
-    const char* name;
-    Command command;
-  } bindings[] = {{"ascc", ascc}, {"dec", dec}, {"hex", hex}, {"cus", cus}};
-  for (const auto& binding : bindings) {
-    auto* button = findChild<QPushButton*>(QString::fromLatin1(binding.name));
-    connect(button, &QPushButton::clicked, this,
-            [this, command = binding.command] { RunCommand(command); });
+  for (const form::Control& row : form::kControls) {
+    const form::Command command = form::CommandOf(row);
+    if (command == nullptr) continue;
+    auto* button = findChild<QPushButton*>(QString::fromLatin1(row.name));
+    connect(button, &QPushButton::clicked, this, [this, command] { RunCommand(command); });
   }
 
   TextBox(Field::tCus)->setFocus(Qt::OtherFocusReason);

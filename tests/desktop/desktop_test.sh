@@ -53,6 +53,8 @@ pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(cat "$work/display")"
+# The display number comes first; wait until clients can connect.
+for _ in $(seq 50); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
 
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)

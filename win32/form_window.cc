@@ -1,0 +1,428 @@
+#include "win32/form_window.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "engine/convert_commands.h"
+#include "engine/error_text.h"
+
+namespace zolm::win32 {
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr UINT kRunFocusRule = WM_APP + 1;  // wparam: the tab index of a text box
+
+const wchar_t* Wide(const Text& text) {
+  return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+std::wstring Wide(const char* latin) {
+  std::wstring out;
+  for (; *latin != '\0'; ++latin) out.push_back(static_cast<unsigned char>(*latin));
+  return out;
+}
+
+// The DPI functions of Windows 10, where there are any.
+template <class Function>
+Function UserFunction(const char* name) {
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+UINT WindowDpi(HWND hwnd) {
+  static const auto get_dpi = UserFunction<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+  if (get_dpi != nullptr) {
+    if (const UINT dpi = get_dpi(hwnd); dpi != 0) return dpi;
+  }
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+// The system's message font at `dpi`.
+HFONT MessageFont(UINT dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  static const auto for_dpi =
+      UserFunction<BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT)>("SystemParametersInfoForDpi");
+  if (for_dpi == nullptr || !for_dpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    HDC screen = GetDC(nullptr);
+    const int system_dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    if (system_dpi > 0) {
+      metrics.lfMessageFont.lfHeight =
+          MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), system_dpi);
+    }
+  }
+  return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+RECT WindowRectFor(UINT dpi) {
+  RECT rect{0, 0, form::Pixels(form::kClientWidth, static_cast<int>(dpi)),
+            form::Pixels(form::kClientHeight, static_cast<int>(dpi))};
+  static const auto adjust =
+      UserFunction<BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+  if (adjust == nullptr || !adjust(&rect, kStyle, FALSE, 0, dpi)) {
+    AdjustWindowRectEx(&rect, kStyle, FALSE, 0);
+  }
+  return rect;
+}
+
+}  // namespace
+
+// The field set over the window's five EDIT controls. A box a command
+// writes shows the start of its new text.
+class EditFields final : public FieldSet {
+ public:
+  explicit EditFields(const std::array<HWND, 5>& edits) : edits_(edits) {}
+
+  Text ReadText(Field field) override {
+    Text text;
+    ReadTextInto(field, text);
+    return text;
+  }
+  void ReadTextInto(Field field, Text& into) override {
+    HWND edit = box(field);
+    const int length = GetWindowTextLengthW(edit);
+    into.resize(static_cast<std::size_t>(length) + 1);
+    const int got = GetWindowTextW(edit, reinterpret_cast<wchar_t*>(into.data()), length + 1);
+    into.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  }
+  void WriteText(Field field, Text text) override { WriteTextFrom(field, text); }
+  void WriteTextFrom(Field field, TextView text) override {
+    const Text terminated(text);
+    HWND edit = box(field);
+    SetWindowTextW(edit, Wide(terminated));
+    SendMessageW(edit, EM_SETSEL, 0, 0);
+    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+  }
+  void SetSelStart(Field field, Long start) override {
+    SendMessageW(box(field), EM_SETSEL, static_cast<WPARAM>(start), start);
+  }
+  void SetSelLength(Field field, Long length) override {
+    DWORD start = 0;
+    SendMessageW(box(field), EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+    SendMessageW(box(field), EM_SETSEL, start, static_cast<LPARAM>(start + length));
+  }
+  // Nothing handles a text change: while a command runs, only its own
+  // writes change the boxes.
+  bool TextsChangeOnlyByWrites() const override { return true; }
+
+ private:
+  HWND box(Field field) const { return edits_[static_cast<std::size_t>(field)]; }
+  std::array<HWND, 5> edits_;
+};
+
+std::unique_ptr<FormWindow> FormWindow::Create(HINSTANCE instance, int show) {
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof window_class;
+  window_class.lpfnWndProc = WindowProc;
+  window_class.hInstance = instance;
+  window_class.hIcon =
+      static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+  window_class.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                       GetSystemMetrics(SM_CXSMICON),
+                                                       GetSystemMetrics(SM_CYSMICON), 0));
+  window_class.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  window_class.lpszClassName = kWindowClass;
+  if (RegisterClassExW(&window_class) == 0) return nullptr;
+
+  std::unique_ptr<FormWindow> window(new FormWindow);
+  const RECT rect = WindowRectFor(96);
+  HWND hwnd = CreateWindowExW(0, kWindowClass, Wide(form::kTitle).c_str(), kStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top,
+                              nullptr, nullptr, instance, window.get());
+  if (hwnd == nullptr) return nullptr;
+  window->CreateControls();
+  window->Layout(WindowDpi(hwnd));
+  // The focus goes to tCus when the window first becomes active.
+  window->saved_focus_ = window->TextBox(Field::tCus);
+  ShowWindow(hwnd, show);
+  UpdateWindow(hwnd);
+  return window;
+}
+
+FormWindow::~FormWindow() {
+  if (font_ != nullptr) DeleteObject(font_);
+}
+
+int FormWindow::Run() {
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // A held Return presses a button once, as a held Space does.
+    const bool repeated_return = message.message == WM_KEYDOWN && message.wParam == VK_RETURN &&
+                                 (message.lParam & (1 << 30)) != 0;
+    if (repeated_return) continue;
+    if (IsDialogMessageW(hwnd_, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+void FormWindow::CreateControls() {
+  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+  for (std::size_t i = 0; i < form::kControls.size(); ++i) {
+    const form::Control& control = form::kControls[i];
+    const wchar_t* window_class = L"STATIC";
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+    DWORD extended = 0;
+    std::wstring text;
+    switch (control.kind) {
+      case form::Kind::kTextBox:
+        window_class = L"EDIT";
+        style |= WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT;
+        extended = WS_EX_CLIENTEDGE;
+        text.assign(reinterpret_cast<const wchar_t*>(StartText(*form::FieldOf(control)).c_str()));
+        break;
+      case form::Kind::kButton:
+        window_class = L"BUTTON";
+        style |= WS_TABSTOP | BS_PUSHBUTTON;
+        text = Wide(control.caption);
+        break;
+      case form::Kind::kLabel:
+        style |= SS_LEFT | SS_NOPREFIX;
+        text = Wide(control.caption);
+        break;
+    }
+    HWND hwnd = CreateWindowExW(extended, window_class, text.c_str(), style, 0, 0, 0, 0, hwnd_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(int(i)))),
+                                instance, nullptr);
+    controls_[i] = hwnd;
+    if (control.kind == form::Kind::kTextBox) {
+      SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);  // no length limit
+    }
+    if (control.kind != form::Kind::kLabel) {
+      SetWindowSubclass(hwnd, EditProc, i, reinterpret_cast<DWORD_PTR>(this));
+    }
+  }
+  std::array<HWND, 5> edits{};
+  for (const Field field : kAllFields) {
+    edits[static_cast<std::size_t>(field)] =
+        controls_[static_cast<std::size_t>(form::IndexOf(FieldName(field)))];
+  }
+  fields_ = std::make_unique<EditFields>(edits);
+}
+
+void FormWindow::Layout(UINT dpi) {
+  dpi_ = dpi;
+  HFONT old_font = font_;
+  font_ = MessageFont(dpi);
+  const int d = static_cast<int>(dpi);
+  for (std::size_t i = 0; i < form::kControls.size(); ++i) {
+    const form::Control& c = form::kControls[i];
+    MoveWindow(controls_[i], form::Pixels(c.left, d), form::Pixels(c.top, d),
+               form::Pixels(c.width, d), form::Pixels(c.height, d), TRUE);
+    SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  }
+  if (old_font != nullptr) DeleteObject(old_font);
+  const RECT rect = WindowRectFor(dpi);
+  SetWindowPos(hwnd_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int FormWindow::IndexOf(HWND control) const {
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (controls_[i] == control) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+HWND FormWindow::TextBox(Field field) const {
+  return controls_[static_cast<std::size_t>(form::IndexOf(FieldName(field)))];
+}
+
+void FormWindow::FocusRuleFor(HWND edit) {
+  const auto field = form::FieldOf(form::kControls[static_cast<std::size_t>(IndexOf(edit))]);
+  if (field) FocusRule(*fields_, *field);
+}
+
+void FormWindow::RunCommand(form::Command command) {
+  try {
+    command(*fields_);
+  } catch (const RuntimeError& error) {
+    // The one place a run-time error ends: it is shown, and the program goes
+    // on with the fields as the command left them.
+    const Text text = ErrorReportText(error);
+    MessageBoxW(hwnd_, Wide(text), Wide(form::kTitle).c_str(), MB_OK | MB_ICONERROR);
+    if (error.place()) SelectErrorPlace(*error.place());
+  }
+}
+
+void FormWindow::SelectErrorPlace(const ErrorPlace& place) {
+  HWND edit = TextBox(place.field);
+  // The window moves the focus here itself and selects the failing part: the
+  // focus rule must not select the whole text over it, neither now nor when
+  // the window becomes active again after the report.
+  focus_timing_.Claim(IndexOf(edit));
+  saved_focus_ = edit;
+  SetFocus(edit);
+  if (place.kind == ErrorPlace::Kind::kCode) {
+    const auto end = static_cast<LPARAM>(place.code_start + static_cast<int>(place.code.size()));
+    SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(place.code_start), end);
+  } else {
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+  }
+  SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+}
+
+LRESULT CALLBACK FormWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+  return self->Handle(message, wparam, lparam);
+}
+
+LRESULT FormWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND: {
+      const int id = LOWORD(wparam);
+      if (id == IDOK) {
+        // Return: a focused Convert button takes it as a click; anywhere
+        // else it does nothing. No button is a default button.
+        const int index = IndexOf(GetFocus());
+        if (index >= 0 &&
+            form::kControls[static_cast<std::size_t>(index)].kind == form::Kind::kButton) {
+          SendMessageW(controls_[static_cast<std::size_t>(index)], BM_CLICK, 0, 0);
+        }
+        return 0;
+      }
+      const int index = id - kFirstControlId;
+      if (HIWORD(wparam) == BN_CLICKED && index >= 0 &&
+          index < static_cast<int>(form::kControls.size())) {
+        if (const auto command =
+                form::CommandOf(form::kControls[static_cast<std::size_t>(index)])) {
+          RunCommand(command);
+        }
+      }
+      return 0;
+    }
+    case kRunFocusRule:
+      // Only if that box still has the focus the rule was meant for.
+      if (GetFocus() == controls_[wparam]) FocusRuleFor(controls_[wparam]);
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus)) saved_focus_ = focus;
+      } else if (saved_focus_ != nullptr) {
+        SetFocus(saved_focus_);
+      }
+      return 0;
+    case WM_SETFOCUS:
+      if (saved_focus_ != nullptr) SetFocus(saved_focus_);
+      return 0;
+    case WM_DPICHANGED: {
+      const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      Layout(HIWORD(wparam));
+      return 0;
+    }
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(hwnd_, message, wparam, lparam);
+  }
+}
+
+LRESULT CALLBACK FormWindow::EditProc(HWND control, UINT message, WPARAM wparam, LPARAM lparam,
+                                      UINT_PTR, DWORD_PTR self) {
+  return reinterpret_cast<FormWindow*>(self)->HandleEdit(control, message, wparam, lparam);
+}
+
+// Text boxes and buttons: the focus rule's events, and the inserting of text
+// with line breaks.
+LRESULT FormWindow::HandleEdit(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
+  const int index = IndexOf(control);
+  const bool text_box =
+      form::kControls[static_cast<std::size_t>(index)].kind == form::Kind::kTextBox;
+  switch (message) {
+    case WM_SETFOCUS: {
+      const LRESULT result = DefSubclassProc(control, message, wparam, lparam);
+      const auto how = arriving_by_mouse_ ? FocusRuleTiming::Arrival::kMousePress
+                                          : FocusRuleTiming::Arrival::kOther;
+      if (focus_timing_.FocusArrived(index, how) && text_box) {
+        // Once the focus change is over, as the dialog manager's own
+        // selection of a tabbed-to box comes after it.
+        PostMessageW(hwnd_, kRunFocusRule, static_cast<WPARAM>(index), 0);
+      }
+      return result;
+    }
+    case WM_GETDLGCODE:
+      // The focus rule selects; the dialog manager does not select on Tab.
+      return DefSubclassProc(control, message, wparam, lparam) & ~DLGC_HASSETSEL;
+    case WM_LBUTTONDOWN:
+      if (text_box) {
+        press_ = POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+        arriving_by_mouse_ = GetFocus() != control;
+        const LRESULT result = DefSubclassProc(control, message, wparam, lparam);
+        arriving_by_mouse_ = false;
+        return result;
+      }
+      break;
+    case WM_LBUTTONUP:
+      if (text_box) {
+        const LRESULT result = DefSubclassProc(control, message, wparam, lparam);
+        const bool dragged =
+            std::abs(GET_X_LPARAM(lparam) - press_.x) >= GetSystemMetrics(SM_CXDRAG) ||
+            std::abs(GET_Y_LPARAM(lparam) - press_.y) >= GetSystemMetrics(SM_CYDRAG);
+        if (focus_timing_.ButtonReleased(index, dragged)) FocusRuleFor(control);
+        return result;
+      }
+      break;
+    case WM_CONTEXTMENU:
+      if (text_box) {
+        if (GetFocus() != control) {
+          arriving_by_mouse_ = true;
+          SetFocus(control);
+          arriving_by_mouse_ = false;
+        }
+        // The menu's items follow the selection: select first.
+        if (focus_timing_.ContextMenuOpening(index)) FocusRuleFor(control);
+      }
+      break;
+    case WM_PASTE:
+      if (text_box) {
+        // A native single-line box would cut the text at its first line
+        // break; each one becomes a space instead, as in every face.
+        if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(hwnd_)) return 0;
+        Text text;
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+          if (const auto* units = static_cast<const char16_t*>(GlobalLock(data))) {
+            text = InsertedText(units);
+            GlobalUnlock(data);
+          }
+        }
+        CloseClipboard();
+        SendMessageW(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Wide(text)));
+        return 0;
+      }
+      break;
+    case WM_CHAR:
+      if (text_box && (wparam == '\r' || wparam == '\n')) return 0;  // Return does nothing
+      break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(control, EditProc, static_cast<UINT_PTR>(index));
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(control, message, wparam, lparam);
+}
+
+}  // namespace zolm::win32

@@ -1,0 +1,72 @@
+// The window Form1 on Windows: the shared form (engine/form.h) made of the
+// system's EDIT, BUTTON and STATIC controls, placed for the window's DPI.
+// It copies text in and out of the Convert commands, applies the focus rule
+// as FocusRuleTiming decides and reports run-time errors in a message box;
+// it computes nothing itself.
+#ifndef ZOLM_WIN32_FORM_WINDOW_H_
+#define ZOLM_WIN32_FORM_WINDOW_H_
+
+#include <windows.h>
+
+#include <array>
+#include <memory>
+
+#include "engine/form.h"
+#include "engine/text_box_rules.h"
+#include "engine/value_rules.h"
+
+namespace zolm::win32 {
+
+// The control identifier of the control with tab index `index`. Identifiers
+// start past IDOK and IDCANCEL, which the dialog manager sends for Return
+// and Escape.
+inline constexpr int kFirstControlId = 100;
+constexpr int ControlId(int index) {
+  return kFirstControlId + index;
+}
+
+// The window class, which the tests' probe looks for.
+inline constexpr const wchar_t* kWindowClass = L"ZolmConverterForm1";
+
+class FormWindow {
+ public:
+  // Registers the window class, creates the window and its controls, and
+  // gives tCus the focus. Returns nullptr when the system refuses.
+  static std::unique_ptr<FormWindow> Create(HINSTANCE instance, int show);
+  ~FormWindow();
+
+  HWND hwnd() const { return hwnd_; }
+  // Runs the message loop until the window is closed; the exit status.
+  int Run();
+
+ private:
+  FormWindow() = default;
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wparam, LPARAM lparam,
+                                   UINT_PTR id, DWORD_PTR self);
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT HandleEdit(HWND edit, UINT message, WPARAM wparam, LPARAM lparam);
+
+  void CreateControls();
+  // Places the controls and sets the window's size and font for `dpi`.
+  void Layout(UINT dpi);
+  void RunCommand(form::Command command);
+  void SelectErrorPlace(const ErrorPlace& place);
+  void FocusRuleFor(HWND edit);
+  int IndexOf(HWND control) const;
+  HWND TextBox(Field field) const;
+
+  HWND hwnd_ = nullptr;
+  std::array<HWND, form::kControls.size()> controls_{};
+  std::unique_ptr<class EditFields> fields_;
+  FocusRuleTiming focus_timing_;
+  HWND saved_focus_ = nullptr;  // the control to give the focus back to
+  HFONT font_ = nullptr;
+  UINT dpi_ = 96;
+  POINT press_{};  // the last left-button press in a text box
+  bool arriving_by_mouse_ = false;
+};
+
+}  // namespace zolm::win32
+
+#endif  // ZOLM_WIN32_FORM_WINDOW_H_
