@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "engine/text_box_rules.h"
 #include "tests/test_support.h"
 
 namespace zolm {
@@ -155,6 +156,72 @@ TEST(FocusRuleTest, SelectsTheWholeText) {
 
 // Random texts of code-page characters: the Ascii row survives ascc then dec,
 // and hex, or cus with radix 16, rebuild the same decimal row.
+// When the focus rule runs, over sequences of what a toolkit reports. Each
+// step: 'k' keyboard or program arrival, 'm' mouse press arrival, 'c' click
+// release, 'd' drag release, 'x' context menu, 'C' the window claims; then
+// the control; the expected answers, one per step ('-' for a claim).
+TEST(FocusRuleTimingTest, Table) {
+  const struct {
+    const char* name;
+    const char* steps;
+    const char* runs;
+  } rows[] = {
+      {"start-up, then Tab to another box", "k0 k1", "yy"},
+      {"back to the same box (window active again)", "k0 k0", "yn"},
+      {"a click into another box selects on release", "k0 m2 c2", "ynY"},
+      {"a drag into another box selects nothing", "k0 m2 d2", "ynn"},
+      {"a click into the box that has the focus", "k2 m2 c2", "ynn"},
+      {"a right-click selects before the menu, once", "k0 m2 x2 c2", "ynyn"},
+      {"a menu in the box that has the focus", "k2 x2", "yn"},
+      {"after a claim, coming back runs nothing", "k0 C3 k3 k1", "y-ny"},
+      {"through a button and back", "k0 k6 k0", "yyy"},
+  };
+  for (const auto& row : rows) {
+    FocusRuleTiming timing;
+    std::string got;
+    for (const char* p = row.steps; *p != '\0'; p += p[2] == ' ' ? 3 : 2) {
+      const int control = p[1] - '0';
+      switch (p[0]) {
+        case 'k':
+          got += timing.FocusArrived(control, FocusRuleTiming::Arrival::kOther) ? 'y' : 'n';
+          break;
+        case 'm':
+          got += timing.FocusArrived(control, FocusRuleTiming::Arrival::kMousePress) ? 'y' : 'n';
+          break;
+        case 'c':
+          got += timing.ButtonReleased(control, false) ? 'Y' : 'n';
+          break;
+        case 'd':
+          got += timing.ButtonReleased(control, true) ? 'Y' : 'n';
+          break;
+        case 'x':
+          got += timing.ContextMenuOpening(control) ? 'y' : 'n';
+          break;
+        case 'C':
+          timing.Claim(control);
+          got += '-';
+          break;
+      }
+      if (p[2] == '\0') break;
+    }
+    EXPECT_EQ(got, row.runs) << row.name;
+  }
+}
+
+TEST(InsertedTextTest, LineBreaksBecomeOneSpaceEach) {
+  const struct {
+    Text in;
+    Text out;
+  } rows[] = {
+      {u"48 65\r\n", u"48 65 "},
+      {u"48\n65\r66", u"48 65 66"},
+      {u"\r\r\n\n", u"   "},
+      {u"4\t8", u"4\t8"},
+      {u"", u""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(InsertedText(row.in), row.out) << testing::Show(row.in);
+}
+
 TEST(ConvertPropertiesTest, RowsConvertIntoOneAnother) {
   std::mt19937 random(42);
   std::uniform_int_distribution<int> length(1, 60);
