@@ -332,7 +332,7 @@ int Run(int argc, char** argv, cli::Output& out) {
                "--to)");
   app.add_option("text", text_argument,
                  "The text; - or none reads standard input (one final line break dropped)");
-  app.set_version_flag("--version", "zolm 1.00");
+  app.set_version_flag("--version", "zolm " ZOLM_VERSION);
   app.footer(
       "Examples:\n"
       "  zolm --from ascii 'Hello!'\n"

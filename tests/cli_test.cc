@@ -228,7 +228,7 @@ TEST(CliTest, Table) {
       {"missing --from", {"--to", "dec", "A"}, "", "", "--from is required", 2},
       {"unknown row", {"--from", "octal", "A"}, "", "", "zolm: --from: 'octal' is no row", 2},
       {"unknown option", {"--form", "dec"}, "", "", "zolm: ", 2},
-      {"version", {"--version"}, "", "zolm 1.00\n", "", 0},
+      {"version", {"--version"}, "", "zolm " ZOLM_VERSION "\n", "", 0},
   };
   for (const Row& row : rows) {
 #ifdef _WIN32

@@ -1,23 +1,55 @@
 #!/usr/bin/env bash
-# Makes the Debian package and checks it as Debian would: lintian (no
-# errors), appstreamcli and desktop-file-validate, then installs it with
-# apt-get, starts the installed program on a virtual screen until its window
-# shows, closes it by its process id, and purges the package again,
-# checking that every file it installed is gone.
+# Makes the Debian package and the source release and checks them as Debian
+# would: lintian (no warnings), appstreamcli (pedantic), desktop-file-validate,
+# mandoc on both man pages, every version string against the project's, two
+# builds byte for byte; then installs the package with apt-get, checks the
+# installed programs without a display, starts the window on a virtual
+# screen until it shows, closes it by its process id, purges the package and
+# checks that every file it installed is gone; last, builds and tests the
+# source release unpacked in a folder of its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/ensure_packages.sh
 ensure_packages "${PACKAGE_CHECK_PACKAGES[@]}" "${DESKTOP_TEST_PACKAGES[@]}"
 
-deb="$(tools/package.sh)"
+fail() {
+  echo "package check: FAIL: $*" >&2
+  exit 1
+}
+
+made="$(tools/package.sh)"
+deb="$(grep '\.deb$' <<<"$made")"
+source_release="$(grep '\.tar\.xz$' <<<"$made")"
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-package/CMakeCache.txt)"
 echo "package: $deb"
+echo "source: $source_release"
 
 echo "-- lintian"
-lintian --fail-on error "$deb"
+lintian --fail-on warning "$deb"
 echo "-- appstreamcli"
-appstreamcli validate --no-net resources/org.zolm.converter.metainfo.xml
+appstreamcli validate --pedantic --no-net build-package/docs/org.zolm.converter.metainfo.xml
 echo "-- desktop-file-validate"
 desktop-file-validate resources/org.zolm.converter.desktop
+echo "-- mandoc"
+mandoc -T lint build-package/docs/zolm.1 build-package/docs/zolm-converter.1
+
+echo "-- one version: $version"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "the package's version"
+grep -q "<release version=\"$version\"" build-package/docs/org.zolm.converter.metainfo.xml ||
+  fail "the metainfo's release"
+for page in zolm zolm-converter; do
+  grep -q "^\.TH .* \"[^\"]* $version\" " "build-package/docs/$page.1" || fail "the version in $page.1"
+done
+head -1 build-package/docs/changelog | grep -q "($version)" || fail "the changelog's version"
+
+echo "-- reproducible"
+cp "$deb" "$deb.first"
+rm -rf build-package.second
+mv build-package build-package.second
+tools/package.sh >/dev/null
+cmp "$deb" "build-package.second/$(basename "$deb").first" || fail "two builds differ"
+rm -rf build-package.second
+echo "two builds are byte-identical"
 
 echo "-- install"
 if dpkg-query -W zolm-converter >/dev/null 2>&1; then apt-get purge -y -qq zolm-converter; fi
@@ -25,8 +57,23 @@ install() { DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/n
 install || { apt-get update -qq && install; }
 mapfile -t files < <(dpkg -L zolm-converter | while read -r f; do [ -f "$f" ] && echo "$f"; done)
 echo "installed ${#files[@]} files"
-/usr/bin/zolm --version
+[ "$(/usr/bin/zolm --version)" = "zolm $version" ] || fail "zolm --version"
+[ "$(env -u DISPLAY /usr/bin/zolm-converter --version)" = "zolm-converter $version" ] ||
+  fail "zolm-converter --version"
+env -u DISPLAY /usr/bin/zolm-converter --help | grep -q "^Usage: zolm-converter" ||
+  fail "zolm-converter --help"
 [ "$(/usr/bin/zolm --from hex --to ascii '48 69')" = "Hi" ]
+# Without a usable display: its own words and status 1, not Qt's abort.
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM /usr/bin/zolm-converter 2>"$deb.err" ||
+  status=$?
+[ "$status" -eq 1 ] && grep -q "xvfb-run zolm-converter" "$deb.err" || fail "no display: $status"
+status=0
+DISPLAY=:9999 /usr/bin/zolm-converter 2>"$deb.err" || status=$?
+[ "$status" -eq 1 ] && grep -q "xvfb-run zolm-converter" "$deb.err" ||
+  fail "an unreachable display: $status, $(cat "$deb.err")"
+rm -f "$deb.err"
+echo "versions agree; without a display it says so and exits 1"
 if command -v man >/dev/null; then man -w zolm-converter >/dev/null && man -w zolm >/dev/null; fi
 
 echo "-- start the installed program"
@@ -57,3 +104,12 @@ for f in "${files[@]}"; do
   [ ! -e "$f" ] || { echo "left behind after purge: $f" >&2; exit 1; }
 done
 echo "purged; no file left"
+
+echo "-- the source release builds and tests"
+unpacked="$(mktemp -d)"
+tar -xJf "$source_release" -C "$unpacked"
+root="$unpacked/zolm-converter-$version"
+[ -f "$root/CMakeLists.txt" ] || fail "no CMakeLists.txt at the source release's root"
+(cd "$root" && ./test) || { rm -rf "$unpacked"; fail "the source release's ./test"; }
+rm -rf "$unpacked"
+echo "source release: built and tested"

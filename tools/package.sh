@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Makes the Debian package: a release build in build-package/, then CPack.
-# Prints the package's path. Install it with: apt-get install ./<that path>
+# Makes the Debian package and the source release: a release build in
+# build-package/, then CPack. Prints the paths of the .deb and the .tar.xz.
+# Reproducible: every time stamp is SOURCE_DATE_EPOCH, by default the time
+# of the last commit, so two runs give the same bytes.
+# Install the package with: apt-get install ./<its path>
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/ensure_packages.sh
@@ -11,5 +14,12 @@ if [ ! -f build-package/build.ninja ]; then
     -DZOLM_BENCH=OFF -DZOLM_WERROR=ON >/dev/null
 fi
 cmake --build build-package >/dev/null
-(cd build-package && cpack -G DEB >/dev/null)
-ls "$PWD"/build-package/zolm-converter_*.deb
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH="$(git log -1 --format=%ct 2>/dev/null || stat -c %Y CMakeLists.txt)"
+fi
+export SOURCE_DATE_EPOCH
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-package/CMakeCache.txt)"
+rm -f build-package/zolm-converter_*.deb build-package/zolm-converter-*.tar.xz
+(cd build-package && cpack -G DEB >/dev/null && cpack --config CPackSourceConfig.cmake >/dev/null)
+ls "$PWD"/build-package/zolm-converter_"$version"_*.deb
+ls "$PWD/build-package/zolm-converter-$version.tar.xz"

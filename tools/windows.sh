@@ -66,5 +66,20 @@ echo "windows: $(ls "$build"/*.exe | wc -l) programs import system DLLs only"
   { echo "windows: zolm.exe does not convert under Wine" >&2; exit 1; }
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
 
-# The window, driven as a person would, on a display of its own.
+# The release files: the installer and the portable zip.
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+release="$build/zolm-converter-$version-win64"
+[ -f "$release.msi" ] || { echo "windows: $release.msi was not made" >&2; exit 1; }
+listing="$(unzip -Z1 "$release.zip")" || { echo "windows: $release.zip was not made" >&2; exit 1; }
+for file in zolm-converter.exe zolm.exe LICENSE.txt README.txt; do
+  grep -qx "zolm-converter-$version-win64/$file" <<<"$listing" ||
+    { echo "windows: $file is not in $release.zip" >&2; exit 1; }
+done
+[ "$("$wine" "$build/zolm.exe" --version)" = "zolm $version" ] ||
+  { echo "windows: zolm.exe --version is not $version" >&2; exit 1; }
+echo "windows: $release.msi and $release.zip"
+
+# The window, driven as a person would, on a display of its own; then the
+# installer's round trip.
 tests/win32/desktop_test.sh "$build"
+tests/win32/install_test.sh "$build"

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The Windows installer under Wine, as a user without administrator rights
+# runs it: msiexec /i /qn, the programs, licence and Start-menu shortcut in
+# place, an entry in the installed-programs list, the installed zolm.exe
+# converting and the installed window showing on a virtual screen, then
+# msiexec /x /qn leaving nothing behind. Usage: tests/win32/install_test.sh
+# [BUILD_FOLDER]. Bounded to two minutes; Wine's server on the build's
+# prefix is ended at the end, every other process by its id.
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+build="${1:-build-windows}"
+
+if [ -z "${ZOLM_INSTALL_BOUNDED:-}" ]; then
+  ZOLM_INSTALL_BOUNDED=1 timeout 120 "$0" "$@"
+  status=$?
+  [ "$status" -eq 124 ] && echo "install test: FAIL: over 2 minutes, stopped" >&2
+  exit "$status"
+fi
+
+wine=/usr/lib/wine/wine64
+[ -x "$wine" ] || wine="$(command -v wine)"
+for tool in Xvfb xdotool winepath wineserver "$wine"; do
+  command -v "$tool" >/dev/null || { echo "install test: $tool is missing" >&2; exit 1; }
+done
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+msi="$build/zolm-converter-$version-win64.msi"
+[ -f "$msi" ] || { echo "install test: $msi is missing" >&2; exit 1; }
+
+export WINEPREFIX="$PWD/$build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+pids=()
+work="$(mktemp -d)"
+cleanup() {
+  local pid
+  wineserver -k 2>/dev/null
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' TERM INT
+fail() {
+  echo "install test: FAIL: $*" >&2
+  exit 1
+}
+
+Xvfb -displayfd 3 -screen 0 1024x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(cat "$work/display")"
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+wineserver -k 2>/dev/null
+wineserver -p || fail "wineserver did not start"
+
+unix_path() { winepath -u "$("$wine" cmd /c echo "%$1%" | tr -d '\r')" 2>/dev/null; }
+folder="$(unix_path LOCALAPPDATA)/Programs/Zolm Converter"
+shortcut="$(unix_path APPDATA)/Microsoft/Windows/Start Menu/Programs/Zolm Converter.lnk"
+# The installed-programs entry: Windows keeps a per-user one under HKCU, Wine
+# under HKLM; the product's icon is registered with the user's products.
+entry() {
+  local root
+  for root in HKCU HKLM; do
+    "$wine" reg query "$root\Software\Microsoft\Windows\CurrentVersion\Uninstall" /s 2>/dev/null
+  done | tr -d '\r'
+  "$wine" reg query 'HKCU\Software\Microsoft\Installer\Products' /s 2>/dev/null | tr -d '\r'
+}
+
+"$wine" msiexec /i "$(winepath -w "$msi")" /qn || fail "msiexec /i failed"
+for file in zolm-converter.exe zolm.exe LICENSE.txt; do
+  [ -f "$folder/$file" ] || fail "not installed: $folder/$file"
+done
+[ -f "$shortcut" ] || fail "no Start-menu shortcut at $shortcut"
+entry >"$work/entry"
+grep -q "DisplayName *REG_SZ *Zolm Converter$" "$work/entry" || fail "no installed-programs entry"
+grep -q "DisplayVersion *REG_SZ *$version$" "$work/entry" || fail "the entry's version"
+grep -q "Publisher *REG_SZ *The Zolm Converter developers$" "$work/entry" || fail "the publisher"
+grep -q "ProductIcon *REG_SZ .*ZolmIcon.ico$" "$work/entry" || fail "the entry's icon"
+echo "ok: installed for this user: programs, licence, shortcut, entry $version"
+
+[ "$("$wine" "$folder/zolm.exe" --from ascii --to hex Hi)" = "48 69" ] ||
+  fail "the installed zolm.exe does not convert"
+echo "ok: the installed zolm.exe converts"
+
+"$wine" "$folder/zolm-converter.exe" >"$work/program.log" 2>&1 &
+program=$!
+pids+=("$program")
+timeout 20 xdotool search --sync --onlyvisible --name '^Zolm Converter$' >/dev/null ||
+  fail "the installed window did not show: $(cat "$work/program.log")"
+kill "$program" 2>/dev/null
+wait "$program" 2>/dev/null
+echo "ok: the installed window shows"
+
+"$wine" msiexec /x "$(winepath -w "$msi")" /qn || fail "msiexec /x failed"
+[ ! -e "$folder" ] || fail "left behind: $(ls -A "$folder")"
+[ ! -e "$shortcut" ] || fail "the shortcut was left behind"
+entry | grep -q "Zolm Converter" && fail "the installed-programs entry was left behind"
+"$wine" reg query 'HKCU\Software\Zolm Converter' >/dev/null 2>&1 && fail "registry values left behind"
+left="$(find "$(unix_path USERPROFILE)" -iname '*zolm*' | head -3)"
+[ -z "$left" ] || fail "left behind: $left"
+echo "ok: uninstalled, nothing left behind"
+echo "install test: all passed"
