@@ -10,28 +10,11 @@ set -uo pipefail
 cd "$(dirname "$0")/../.."
 binary="${1:-build/zolm-converter}"
 
-# The whole test is bounded: a hung step ends the run as a failure.
-if [ -z "${ZOLM_DESKTOP_BOUNDED:-}" ]; then
-  ZOLM_DESKTOP_BOUNDED=1 timeout 60 "$0" "$@"
-  status=$?
-  [ "$status" -eq 124 ] && echo "desktop test: FAIL: over 60 seconds, stopped" >&2
-  exit "$status"
-fi
-
-for tool in Xvfb openbox xdotool xclip xprop xmessage; do
-  command -v "$tool" >/dev/null || { echo "desktop test: $tool is missing" >&2; exit 1; }
-done
-
-pids=()
-work="$(mktemp -d)"
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 1' TERM INT
+test_name="desktop test"
+source tests/lib/x_session.sh
+bounded 60 "$@"
+need Xvfb openbox xdotool xclip xprop xmessage
+begin_session
 
 wait_active() {  # wait_active WINDOW: until the window manager has made it active
   local _
@@ -42,28 +25,8 @@ wait_active() {  # wait_active WINDOW: until the window manager has made it acti
   fail "window $1 did not become active"
 }
 
-fail() {
-  echo "desktop test: FAIL: $*" >&2
-  exit 1
-}
-
-# Xvfb picks a free display itself and writes its number.
-Xvfb -displayfd 3 -screen 0 1024x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(cat "$work/display")"
-# The display number comes first; wait until clients can connect.
-for _ in $(seq 50); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
-
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-  sleep 0.1
-done
-xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" ||
-  fail "the window manager did not start: $(cat "$work/openbox.log")"
+start_display 1024x600
+start_window_manager
 
 "$binary" >"$work/program.log" 2>&1 &
 program=$!

@@ -12,56 +12,23 @@ set -uo pipefail
 cd "$(dirname "$0")/../.."
 build="${1:-build-windows}"
 
-if [ -z "${ZOLM_WINE_DESKTOP_BOUNDED:-}" ]; then
-  ZOLM_WINE_DESKTOP_BOUNDED=1 timeout 120 "$0" "$@"
-  status=$?
-  [ "$status" -eq 124 ] && echo "windows desktop test: FAIL: over 2 minutes, stopped" >&2
-  exit "$status"
-fi
+test_name="windows desktop test"
+source tests/lib/x_session.sh
+bounded 120 "$@"
 
 wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || wine="$(command -v wine)"
-for tool in Xvfb openbox xdotool xclip xprop xmessage wineserver "$wine"; do
-  command -v "$tool" >/dev/null || { echo "windows desktop test: $tool is missing" >&2; exit 1; }
-done
+need Xvfb openbox xdotool xclip xprop xmessage wineserver "$wine"
 for exe in zolm-converter.exe zolm-probe.exe; do
-  [ -f "$build/$exe" ] || { echo "windows desktop test: $build/$exe is missing" >&2; exit 1; }
+  [ -f "$build/$exe" ] || { echo "$test_name: $build/$exe is missing" >&2; exit 1; }
 done
 
 export WINEPREFIX="$PWD/$build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-pids=()
-work="$(mktemp -d)"
-cleanup() {
-  local pid
-  wineserver -k 2>/dev/null
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 1' TERM INT
-
-fail() {
-  echo "windows desktop test: FAIL: $*" >&2
-  [ -s "$work/state" ] && sed 's/^/  /' "$work/state" >&2
-  exit 1
-}
-
-Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(cat "$work/display")"
-# The display number comes first; wait until clients can connect.
-for _ in $(seq 50); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-  sleep 0.1
-done
-xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" ||
-  fail "the window manager did not start: $(cat "$work/openbox.log")"
+before_end() { wineserver -k 2>/dev/null; }
+on_fail() { [ -s "$work/state" ] && sed 's/^/  /' "$work/state" >&2; }
+begin_session
+start_display 1280x720
+start_window_manager
 
 # A server of this session's own, on this display.
 wineserver -k 2>/dev/null

@@ -10,45 +10,21 @@ set -uo pipefail
 cd "$(dirname "$0")/../.."
 build="${1:-build-windows}"
 
-if [ -z "${ZOLM_INSTALL_BOUNDED:-}" ]; then
-  ZOLM_INSTALL_BOUNDED=1 timeout 120 "$0" "$@"
-  status=$?
-  [ "$status" -eq 124 ] && echo "install test: FAIL: over 2 minutes, stopped" >&2
-  exit "$status"
-fi
+test_name="install test"
+source tests/lib/x_session.sh
+bounded 120 "$@"
 
 wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || wine="$(command -v wine)"
-for tool in Xvfb xdotool winepath wineserver "$wine"; do
-  command -v "$tool" >/dev/null || { echo "install test: $tool is missing" >&2; exit 1; }
-done
+need Xvfb xdotool xprop winepath wineserver "$wine"
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
 msi="$build/zolm-converter-$version-win64.msi"
-[ -f "$msi" ] || { echo "install test: $msi is missing" >&2; exit 1; }
+[ -f "$msi" ] || { echo "$test_name: $msi is missing" >&2; exit 1; }
 
 export WINEPREFIX="$PWD/$build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-pids=()
-work="$(mktemp -d)"
-cleanup() {
-  local pid
-  wineserver -k 2>/dev/null
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 1' TERM INT
-fail() {
-  echo "install test: FAIL: $*" >&2
-  exit 1
-}
-
-Xvfb -displayfd 3 -screen 0 1024x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(cat "$work/display")"
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+before_end() { wineserver -k 2>/dev/null; }
+begin_session
+start_display 1024x600
 wineserver -k 2>/dev/null
 wineserver -p || fail "wineserver did not start"
 
