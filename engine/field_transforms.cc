@@ -352,6 +352,7 @@ class RadixAtEachCode {
     if (!known_ || !once_) {
       Text& text = Buffers().radix;
       fields_.ReadTextInto(Field::tBase, text);
+      text_ = text;
       const Integer radix = AtPlace(RadixPlace(text), [&] { return convert_(TextView(text)); });
       if (!known_ || radix.value() != current_.base()) current_ = Converter(radix.value());
       known_ = true;
@@ -359,7 +360,7 @@ class RadixAtEachCode {
     return current_;
   }
   // The radix text Current last read.
-  TextView text() const { return Buffers().radix; }
+  TextView text() const { return text_; }
 
  private:
   FieldSet& fields_;
@@ -367,6 +368,7 @@ class RadixAtEachCode {
   bool once_;
   bool known_ = false;
   Converter current_{0};
+  TextView text_;
 };
 
 }  // namespace

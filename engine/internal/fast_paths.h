@@ -51,13 +51,14 @@ class GeneralRulesOnly {
 // and CLng() give that value.
 inline const char16_t* ReadPlainCode(const char16_t* p, const char16_t* end, int& value) {
   const char16_t* const begin = p;
-  value = 0;
+  int total = 0;
   for (const char16_t* const stop = end - p > 6 ? p + 6 : end; p != stop; ++p) {
     const unsigned digit = static_cast<unsigned>(*p) - u'0';
     if (digit > 9) break;
-    value = value * 10 + static_cast<int>(digit);
+    total = total * 10 + static_cast<int>(digit);
   }
-  const bool plain = p != begin && p - begin <= 5 && value <= 32767 && (p == end || *p == u' ');
+  value = total;
+  const bool plain = p != begin && p - begin <= 5 && total <= 32767 && (p == end || *p == u' ');
   return plain ? p : nullptr;
 }
 
@@ -170,12 +171,16 @@ class DigitReader {
   // Returns where it ends (the space or `end`) with its value in `value`, or
   // nullptr when the code is not of that shape.
   const char16_t* ReadCode(const char16_t* p, const char16_t* end, int& value) const {
-    value = 0;
+    // In locals: a store through `value` could otherwise alias the members.
+    const int base = base_;
+    const int longest = longest_;
+    int total = 0;
     for (int count = 0; p != end && *p != u' '; ++p) {
       const int digit = Digit(*p);
-      if (digit < 0 || ++count > longest_) return nullptr;
-      value = value * base_ + digit;
+      if (digit < 0 || ++count > longest) return nullptr;
+      total = total * base + digit;
     }
+    value = total;
     return p;
   }
 
