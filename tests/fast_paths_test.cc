@@ -45,9 +45,20 @@ TEST(FastPathsTest, DigitWriterIsDec2CusForEveryValueItTakes) {
 TEST(FastPathsTest, DigitReaderIsCust2DecForEveryCodeItTakes) {
   for (int base = 2; base <= 181; ++base) {
     const fast::DigitReader reader(base);
-    ASSERT_GE(reader.longest(), 2) << "base " << base;
+    // K, the most digits whose every step stays within 32767.
+    int longest = 0;
+    for (int power = base; power <= 32767; power *= base) ++longest;
+    ASSERT_GE(longest, 2) << "base " << base;
     int places = 1;
-    for (int length = 0; length <= reader.longest(); ++length, places *= base) {
+    for (int length = 0; length <= longest + 1; ++length, places *= base) {
+      if (length == longest + 1) {
+        // One digit more is never taken.
+        int value;
+        const Text code(static_cast<std::size_t>(length), u'1');
+        ASSERT_EQ(reader.ReadCode(code.data(), code.data() + code.size(), value), nullptr)
+            << "base " << base;
+        break;
+      }
       for (int value = 0; value < places; ++value) {
         Text code(static_cast<std::size_t>(length), u'0');
         for (int i = length - 1, rest = value; i >= 0; --i, rest /= base) {

@@ -151,9 +151,6 @@ class DigitReader {
  public:
   explicit DigitReader(int base);
   int base() const { return base_; }
-  // K, the most characters a code read here may have; -1 when the base
-  // takes no fast path.
-  int longest() const { return longest_; }
   // The digit value of `c` when it is an ASCII digit character worth less
   // than the base; -1 otherwise.
   int Digit(char16_t c) const {
