@@ -4,10 +4,12 @@
 // computes nothing.
 #include <CLI/CLI.hpp>
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "cli/io.h"
@@ -127,7 +129,8 @@ class LineReader {
     }
   }
 
-  bool failed() const { return failed_; }
+  // The errno value of a failed read; 0 when none failed.
+  int error() const { return error_; }
 
  private:
   void Fill() {
@@ -140,7 +143,7 @@ class LineReader {
     const long got = cli::ReadInput(buffer_.data() + had, kBlock);
     buffer_.resize(had + static_cast<std::size_t>(got > 0 ? got : 0));
     if (got <= 0) ended_ = true;
-    if (got < 0) failed_ = true;
+    if (got < 0) error_ = errno;
   }
 
   void SkipByteOrderMark() {
@@ -160,7 +163,7 @@ class LineReader {
   std::size_t begin_ = 0;    // where the next line starts
   std::size_t scanned_ = 0;  // searched for a line feed up to here
   bool ended_ = false;
-  bool failed_ = false;
+  int error_ = 0;
   bool mark_checked_ = false;
 };
 
@@ -303,9 +306,9 @@ int ConvertEachLine(const Row& from, Field to, TextView radix, LineReader& reade
     out.buffer() += '\n';
     out.FlushIfFull();
   }
-  if (reader.failed()) {
+  if (reader.error() != 0) {
     out.Flush();
-    Warn("cannot read standard input: " + std::string(std::strerror(errno)));
+    Warn("cannot read standard input: " + std::string(std::strerror(reader.error())));
     fail(kUsageError);
   }
   return status;
