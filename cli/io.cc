@@ -16,10 +16,6 @@ namespace zolm::cli {
 
 namespace {
 
-int Descriptor(Output::Stream stream) {
-  return stream == Output::Stream::kOut ? 1 : 2;
-}
-
 #ifdef _WIN32
 // True when `fd` is a console, which takes text through its UTF-16
 // interface: bytes would be read in the console's code page.
@@ -96,7 +92,7 @@ long ReadInput(char* into, std::size_t size) {
 
 void Output::Flush() {
   if (buffer_.empty()) return;
-  const int error = WriteAll(Descriptor(stream_), buffer_);
+  const int error = WriteAll(1, buffer_);
   buffer_.clear();
   if (error != 0) throw WriteError(error);
 }

@@ -30,12 +30,11 @@ void PrepareStandardStreams();
 // -1 on a read error.
 long ReadInput(char* into, std::size_t size);
 
-// Standard output or standard error, in blocks: text gathers in buffer() and
-// goes out on Flush. UTF-8 text.
+// Standard output in blocks: text gathers in buffer() and goes out on
+// Flush. UTF-8 text.
 class Output {
  public:
-  enum class Stream { kOut, kErr };
-  explicit Output(Stream stream) : stream_(stream) {}
+  Output() = default;
   Output(const Output&) = delete;
   Output& operator=(const Output&) = delete;
 
@@ -50,7 +49,6 @@ class Output {
 
  private:
   static constexpr std::size_t kBlock = 1 << 16;
-  Stream stream_;
   std::string buffer_;
 };
 

@@ -423,7 +423,7 @@ int Run(int argc, char** argv, cli::Output& out) {
 // the last flush is checked like the others.
 int Main(int argc, char** argv) {
   cli::PrepareStandardStreams();
-  cli::Output out(cli::Output::Stream::kOut);
+  cli::Output out;
   try {
     const int status = Run(argc, argv, out);
     out.Flush();
