@@ -12,7 +12,7 @@
 
 #include "bench/largest_fields.h"
 #include "engine/convert_commands.h"
-#include "window/main_window.h"
+#include "qt/form1.h"
 
 namespace zolm {
 namespace {

@@ -66,6 +66,23 @@ int WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
+Arguments::Arguments(int argc, char** argv) {
+#ifdef _WIN32
+  (void)argc;
+  (void)argv;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  for (int i = 0; i < count; ++i) {
+    utf8::Encode(TextView(reinterpret_cast<const char16_t*>(wide[i])), args_.emplace_back());
+  }
+  LocalFree(wide);
+#else
+  args_.assign(argv, argv + argc);
+#endif
+  for (std::string& arg : args_) pointers_.push_back(arg.data());
+  pointers_.push_back(nullptr);
+}
+
 bool WriteError::reader_gone() const {
   return error_ == EPIPE;
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zolm::cli {
 
@@ -20,6 +21,21 @@ class WriteError {
 
  private:
   int error_;
+};
+
+// The program's arguments in UTF-8. On Windows they are taken from the
+// command line as the system keeps it, UTF-16, so that any character typed
+// in a console arrives intact whatever its code page; elsewhere they are
+// `argv` as given.
+class Arguments {
+ public:
+  Arguments(int argc, char** argv);
+  int argc() const { return static_cast<int>(args_.size()); }
+  char** argv() { return pointers_.data(); }
+
+ private:
+  std::vector<std::string> args_;
+  std::vector<char*> pointers_;  // into args_, then a null pointer
 };
 
 // Puts the standard streams in binary mode where the platform has another.
@@ -55,6 +71,11 @@ class Output {
 // Writes `line` and a line break to standard error at once. A failure to
 // write there is not reported: there is nowhere left to report it.
 void WriteErrorLine(std::string_view line);
+
+// A line to standard error that starts with "zolm: ".
+inline void Warn(std::string_view message) {
+  WriteErrorLine("zolm: " + std::string(message));
+}
 
 }  // namespace zolm::cli
 

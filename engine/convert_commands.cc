@@ -86,4 +86,22 @@ void FocusRule(FieldSet& fields, Field field) {
   fields.SetSelLength(field, Len(fields.ReadText(field)));
 }
 
+std::optional<ErrorPlace> LineBreakPlace(const FieldModel& fields, Field from, Field to) {
+  const Text& row = fields.text(to);
+  const std::size_t at = row.find_first_of(u"\r\n");
+  if (at == Text::npos) return std::nullopt;
+  const TextView source = fields.text(from);
+  if (to == from && to == Field::tAsc) {
+    ErrorPlace place;
+    place.field = to;
+    place.code_index = static_cast<int>(at) + 1;
+    place.code_start = static_cast<int>(at);
+    place.code = Text(1, row[at]);
+    return place;
+  }
+  if (to == from) return CodeAt(to, source, at);
+  // Only the Ascii row can hold a line break, one character per source code.
+  return NumberedCode(from, source, static_cast<int>(at) + 1);
+}
+
 }  // namespace zolm

@@ -1,10 +1,11 @@
 // The four Convert commands and the focus rule, over any field set, and the
-// stand-alone field set of five texts that tests and the driver use. No window
-// code: the Qt window runs the same operations over its text boxes.
+// stand-alone field set of five texts that zolm, the tests and the driver use.
+// No window code: every window runs the same operations over its text boxes.
 #ifndef ZOLM_ENGINE_CONVERT_COMMANDS_H_
 #define ZOLM_ENGINE_CONVERT_COMMANDS_H_
 
 #include <array>
+#include <optional>
 #include <utility>
 
 #include "engine/field_transforms.h"
@@ -63,6 +64,12 @@ void ascc(FieldSet& fields);
 void dec(FieldSet& fields);
 void hex(FieldSet& fields);
 void cus(FieldSet& fields);
+
+// Where the row `to` holds its first line break (CR or LF), after a Convert
+// of the row `from`: the code of the source row that gave it, or the
+// character itself when both are the Ascii row. Nothing when the row holds
+// none. For a face that shows rows as lines, which cannot hold one.
+std::optional<ErrorPlace> LineBreakPlace(const FieldModel& fields, Field from, Field to);
 
 // Selects the whole text of `field`: selection start 0, then selection length
 // Len of its text. An empty field ends with an empty selection at its start.

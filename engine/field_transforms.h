@@ -76,6 +76,13 @@ void c2d(FieldSet& fields);
 // empty code reads as 0.
 void h2d(FieldSet& fields);
 
+// The place of one code of `text`, a row of `field` whose codes stand
+// between single spaces, as a transform's error names it: the code that
+// holds position `at` (characters ahead of it in `text`), or else the code
+// numbered `index` from 1; the last code when neither is found.
+ErrorPlace CodeAt(Field field, TextView text, std::size_t at);
+ErrorPlace NumberedCode(Field field, TextView text, int index);
+
 // Every walk over codes raises 6 when its source text is 32766 characters or
 // longer: the separator appended after the last code then stands at a position
 // the 16-bit position counter cannot pass.

@@ -21,6 +21,7 @@ bool FocusRuleTiming::FocusArrived(int control, Arrival how) {
   const bool moved = control != owner_;
   owner_ = control;
   pending_click_ = -1;
+  selected_on_release_ = -1;
   if (!moved) return false;
   if (how == Arrival::kMousePress) {
     pending_click_ = control;
@@ -30,9 +31,18 @@ bool FocusRuleTiming::FocusArrived(int control, Arrival how) {
 }
 
 bool FocusRuleTiming::ButtonReleased(int control, bool dragged) {
+  selected_on_release_ = -1;
   if (pending_click_ != control) return false;
   pending_click_ = -1;
-  return !dragged;
+  if (dragged) return false;
+  selected_on_release_ = control;
+  return true;
+}
+
+bool FocusRuleTiming::DoubleClicked(int control) {
+  const bool selected = selected_on_release_ == control;
+  selected_on_release_ = -1;
+  return selected;
 }
 
 bool FocusRuleTiming::ContextMenuOpening(int control) {
@@ -44,6 +54,7 @@ bool FocusRuleTiming::ContextMenuOpening(int control) {
 void FocusRuleTiming::Claim(int control) {
   owner_ = control;
   pending_click_ = -1;
+  selected_on_release_ = -1;
 }
 
 }  // namespace zolm

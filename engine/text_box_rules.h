@@ -13,8 +13,8 @@ namespace zolm {
 Text InsertedText(TextView text);
 
 // When the focus rule runs, decided alike for every face from what the
-// toolkit reports. Controls are the face's own numbers (their tab indexes);
-// the face asks only for its text boxes and runs the rule when told.
+// toolkit reports. Controls are tab indexes; FormController keeps one and
+// runs the rule for text boxes when told.
 //
 // The rule belongs to the focus moving between the window's controls, or
 // arriving first at start-up. A box that gets the focus back without it
@@ -22,7 +22,8 @@ Text InsertedText(TextView text);
 // keeps its selection and caret. A mouse press that brings the focus selects
 // nothing at once: its release selects the whole text unless the press was a
 // drag, which selects what it went over; a context menu it opens sees the
-// whole text selected first.
+// whole text selected first. A double-click that follows such a release
+// selects the word under the pointer, as in a box that had the focus.
 class FocusRuleTiming {
  public:
   enum class Arrival { kMousePress, kOther };
@@ -36,14 +37,20 @@ class FocusRuleTiming {
   // A context menu is about to be built for `control`. True when the rule is
   // to run first, so that the menu's items agree with the selection.
   bool ContextMenuOpening(int control);
+  // The left button was double-clicked in `control`. True when the rule
+  // selected the whole text at the release just before, leaving the caret
+  // at its end: the face then puts the caret under the pointer before its
+  // toolkit selects the word at the caret.
+  bool DoubleClicked(int control);
   // The window moved the focus to `control` itself and selected a part of it
   // (after an error report): the rule runs neither now nor when the focus
   // comes back.
   void Claim(int control);
 
  private:
-  int owner_ = -1;          // the control that last had the focus
-  int pending_click_ = -1;  // a box the focus reached by a press not yet released
+  int owner_ = -1;                // the control that last had the focus
+  int pending_click_ = -1;        // a box the focus reached by a press not yet released
+  int selected_on_release_ = -1;  // a box the rule ran in at the last release
 };
 
 }  // namespace zolm

@@ -2,10 +2,12 @@
 // standard output, standard error and the exit status out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "cli/line_reader.h"
 #include "engine/convert_commands.h"
 #include "engine/utf8.h"
 #include "tests/test_support.h"
@@ -225,6 +227,18 @@ TEST(CliTest, Table) {
        "",
        "Radix field: \"1\"",
        6},
+      {"a text that starts with a slash is text",
+       {"--from", "ascii", "--to", "dec", "/x"},
+       "",
+       "47 120\n",
+       "",
+       0},
+      {"a slash option form is text too",
+       {"--from", "ascii", "--to", "hex", "/to"},
+       "",
+       "2F 74 6F\n",
+       "",
+       0},
       {"missing --from", {"--to", "dec", "A"}, "", "", "--from is required", 2},
       {"unknown row", {"--from", "octal", "A"}, "", "", "zolm: --from: 'octal' is no row", 2},
       {"unknown option", {"--form", "dec"}, "", "", "zolm: ", 2},
@@ -244,6 +258,52 @@ TEST(CliTest, Table) {
     }
   }
   EXPECT_NE(RunZolm({"--help"}).out.find("--each-line"), std::string::npos);
+}
+
+// The line reader over reads that split the input anywhere: each row gives
+// the pieces one read returns each, in a block of 4 bytes, and the lines.
+TEST(LineReaderTest, ReadBoundaries) {
+  const struct {
+    const char* name;
+    std::vector<std::string> reads;
+    std::string lines;  // joined by '|'
+  } rows[] = {
+      {"a byte-order mark split across reads",
+       {"\xEF",
+        "\xBB\xBF"
+        "a\n"},
+       "a"},
+      {"a mark's first byte that is no mark", {"\xEF", "x\n"}, "\xEFx"},
+      {"a mark after the start stays",
+       {"a\n\xEF\xBB\xBF"
+        "b"},
+       "a|\xEF\xBB\xBF"
+       "b"},
+      {"CR LF across a read boundary", {"a\r", "\nb\r\n"}, "a|b"},
+      {"a line longer than the block", {"abcdefghij\nk"}, "abcdefghij|k"},
+      {"empty lines and no last line feed", {"\n\nz"}, "||z"},
+      {"nothing at all", {}, ""},
+  };
+  for (const auto& row : rows) {
+    std::size_t next = 0;
+    std::string pending;
+    cli::LineReader reader(
+        [&](char* into, std::size_t size) -> long {
+          if (pending.empty() && next < row.reads.size()) pending = row.reads[next++];
+          const std::size_t n = std::min(size, pending.size());
+          pending.copy(into, n);
+          pending.erase(0, n);
+          return static_cast<long>(n);
+        },
+        nullptr, 4);
+    std::string got;
+    bool first = true;
+    for (std::string_view line; reader.Next(line); first = false) {
+      if (!first) got += '|';
+      got += line;
+    }
+    EXPECT_EQ(got, row.lines) << row.name;
+  }
 }
 
 // Output that cannot be written is an error, never a success; a reader that
@@ -268,6 +328,10 @@ TEST(CliTest, WriteFailures) {
       {"version", zolm + " --version >/dev/full", 74, "cannot write output"},
       {"closed standard output", zolm + " --from ascii --to dec Hello >&-", 74,
        "cannot write output"},
+      {"input that cannot be read", zolm + " --from ascii --to dec < /", 74,
+       "zolm: cannot read standard input: Is a directory\n"},
+      {"each line, input that cannot be read", zolm + " --from ascii --to dec --each-line < /", 74,
+       "cannot read standard input"},
       {"endless input, reader gone",
        "(trap '' PIPE; yes '72 105' 2>/dev/null | " + zolm +
            " --from dec --to ascii --each-line; echo $? >&2) | head -1 >/dev/null",

@@ -158,7 +158,8 @@ TEST(FocusRuleTest, SelectsTheWholeText) {
 // and hex, or cus with radix 16, rebuild the same decimal row.
 // When the focus rule runs, over sequences of what a toolkit reports. Each
 // step: 'k' keyboard or program arrival, 'm' mouse press arrival, 'c' click
-// release, 'd' drag release, 'x' context menu, 'C' the window claims; then
+// release, 'd' drag release, 'x' context menu, 'D' double-click (answers
+// whether the caret must go under the pointer), 'C' the window claims; then
 // the control; the expected answers, one per step ('-' for a claim).
 TEST(FocusRuleTimingTest, Table) {
   const struct {
@@ -175,6 +176,9 @@ TEST(FocusRuleTimingTest, Table) {
       {"a menu in the box that has the focus", "k2 x2", "yn"},
       {"after a claim, coming back runs nothing", "k0 C3 k3 k1", "y-ny"},
       {"through a button and back", "k0 k6 k0", "yyy"},
+      {"a double-click into another box", "k0 m2 c2 D2", "ynYy"},
+      {"a double-click in the box that has the focus", "k2 m2 c2 D2", "ynnn"},
+      {"only the double-click right after the release", "k0 m2 c2 D2 D2", "ynYyn"},
   };
   for (const auto& row : rows) {
     FocusRuleTiming timing;
@@ -196,6 +200,9 @@ TEST(FocusRuleTimingTest, Table) {
           break;
         case 'x':
           got += timing.ContextMenuOpening(control) ? 'y' : 'n';
+          break;
+        case 'D':
+          got += timing.DoubleClicked(control) ? 'y' : 'n';
           break;
         case 'C':
           timing.Claim(control);

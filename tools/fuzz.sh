@@ -12,10 +12,8 @@ shift || true
 targets=("$@")
 [ "${#targets[@]}" -eq 0 ] && targets=(base value_rules commands fast_paths utf8)
 
-if [ ! -f build-fuzz/build.ninja ]; then
-  CXX=clang++ CC=clang cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DZOLM_FUZZ=ON -DZOLM_WINDOW=OFF -DZOLM_BENCH=OFF -DZOLM_TESTS=OFF -DZOLM_WERROR=ON
-fi
+CXX=clang++ CC=clang cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DZOLM_FUZZ=ON -DZOLM_QT=OFF -DZOLM_BENCH=OFF -DZOLM_TESTS=OFF -DZOLM_WERROR=ON
 cmake --build build-fuzz
 
 for target in "${targets[@]}"; do

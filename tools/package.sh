@@ -9,10 +9,8 @@ cd "$(dirname "$0")/.."
 source tools/ensure_packages.sh
 ensure_packages "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
 
-if [ ! -f build-package/build.ninja ]; then
-  cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DZOLM_TESTS=OFF \
-    -DZOLM_BENCH=OFF -DZOLM_WERROR=ON >/dev/null
-fi
+cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DZOLM_TESTS=OFF \
+  -DZOLM_BENCH=OFF -DZOLM_WERROR=ON >/dev/null
 cmake --build build-package >/dev/null
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   SOURCE_DATE_EPOCH="$(git log -1 --format=%ct 2>/dev/null || stat -c %Y CMakeLists.txt)"

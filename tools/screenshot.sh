@@ -6,9 +6,7 @@ cd "$(dirname "$0")/.."
 source tools/ensure_packages.sh
 ensure_packages "${BUILD_PACKAGES[@]}" xvfb xauth x11-apps netpbm
 
-if [ ! -f build/build.ninja ]; then
-  cmake -S . -B build -G Ninja
-fi
+cmake -S . -B build -G Ninja
 cmake --build build --target zolm-converter
 
 shot="$(mktemp --suffix=.xwd)"

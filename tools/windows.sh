@@ -41,13 +41,11 @@ fi
 
 werror=OFF
 if [ "${CI:-}" = "true" ]; then werror=ON; fi
-if [ ! -f "$build/build.ninja" ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" \
-    -DZOLM_GTEST_SOURCE=/usr/src/googletest -DZOLM_WINDOW=OFF -DZOLM_BENCH=OFF \
-    -DZOLM_WERROR="$werror"
-fi
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" \
+  -DZOLM_GTEST_SOURCE=/usr/src/googletest -DZOLM_BENCH=OFF \
+  -DZOLM_WERROR="$werror"
 cmake --build "$build"
 
 # Every program imports only DLLs that every Windows has.

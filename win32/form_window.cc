@@ -7,7 +7,6 @@
 #include <string>
 
 #include "engine/convert_commands.h"
-#include "engine/error_text.h"
 
 namespace zolm::win32 {
 
@@ -144,7 +143,7 @@ std::unique_ptr<FormWindow> FormWindow::Create(HINSTANCE instance, int show) {
   window->CreateControls();
   window->Layout(WindowDpi(hwnd));
   // The focus goes to tCus when the window first becomes active.
-  window->saved_focus_ = window->TextBox(Field::tCus);
+  window->saved_focus_ = window->controls_[static_cast<std::size_t>(form::IndexOf(Field::tCus))];
   ShowWindow(hwnd, show);
   UpdateWindow(hwnd);
   return window;
@@ -181,7 +180,7 @@ void FormWindow::CreateControls() {
         window_class = L"EDIT";
         style |= WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT;
         extended = WS_EX_CLIENTEDGE;
-        text.assign(reinterpret_cast<const wchar_t*>(StartText(*form::FieldOf(control)).c_str()));
+        text.assign(reinterpret_cast<const wchar_t*>(StartText(*control.field).c_str()));
         break;
       case form::Kind::kButton:
         window_class = L"BUTTON";
@@ -207,9 +206,10 @@ void FormWindow::CreateControls() {
   std::array<HWND, 5> edits{};
   for (const Field field : kAllFields) {
     edits[static_cast<std::size_t>(field)] =
-        controls_[static_cast<std::size_t>(form::IndexOf(FieldName(field)))];
+        controls_[static_cast<std::size_t>(form::IndexOf(field))];
   }
   fields_ = std::make_unique<EditFields>(edits);
+  controller_ = std::make_unique<FormController>(*fields_, *this);
 }
 
 void FormWindow::Layout(UINT dpi) {
@@ -236,41 +236,16 @@ int FormWindow::IndexOf(HWND control) const {
   return -1;
 }
 
-HWND FormWindow::TextBox(Field field) const {
-  return controls_[static_cast<std::size_t>(form::IndexOf(FieldName(field)))];
+void FormWindow::ShowReport(TextView report) {
+  const Text text(report);
+  MessageBoxW(hwnd_, Wide(text), Wide(form::kTitle).c_str(), MB_OK | MB_ICONERROR);
 }
 
-void FormWindow::FocusRuleFor(HWND edit) {
-  const auto field = form::FieldOf(form::kControls[static_cast<std::size_t>(IndexOf(edit))]);
-  if (field) FocusRule(*fields_, *field);
-}
-
-void FormWindow::RunCommand(form::Command command) {
-  try {
-    command(*fields_);
-  } catch (const RuntimeError& error) {
-    // The one place a run-time error ends: it is shown, and the program goes
-    // on with the fields as the command left them.
-    const Text text = ErrorReportText(error);
-    MessageBoxW(hwnd_, Wide(text), Wide(form::kTitle).c_str(), MB_OK | MB_ICONERROR);
-    if (error.place()) SelectErrorPlace(*error.place());
-  }
-}
-
-void FormWindow::SelectErrorPlace(const ErrorPlace& place) {
-  HWND edit = TextBox(place.field);
-  // The window moves the focus here itself and selects the failing part: the
-  // focus rule must not select the whole text over it, neither now nor when
-  // the window becomes active again after the report.
-  focus_timing_.Claim(IndexOf(edit));
+void FormWindow::FocusAndSelect(int control, int start, int length) {
+  HWND edit = controls_[static_cast<std::size_t>(control)];
   saved_focus_ = edit;
   SetFocus(edit);
-  if (place.kind == ErrorPlace::Kind::kCode) {
-    const auto end = static_cast<LPARAM>(place.code_start + static_cast<int>(place.code.size()));
-    SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(place.code_start), end);
-  } else {
-    SendMessageW(edit, EM_SETSEL, 0, -1);
-  }
+  SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(start + length));
   SendMessageW(edit, EM_SCROLLCARET, 0, 0);
 }
 
@@ -293,25 +268,17 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         // Return: a focused Convert button takes it as a click; anywhere
         // else it does nothing. No button is a default button.
         const int index = IndexOf(GetFocus());
-        if (index >= 0 &&
-            form::kControls[static_cast<std::size_t>(index)].kind == form::Kind::kButton) {
+        if (index >= 0 && form::At(index).kind == form::Kind::kButton) {
           SendMessageW(controls_[static_cast<std::size_t>(index)], BM_CLICK, 0, 0);
         }
         return 0;
       }
-      const int index = id - kFirstControlId;
-      if (HIWORD(wparam) == BN_CLICKED && index >= 0 &&
-          index < static_cast<int>(form::kControls.size())) {
-        if (const auto command =
-                form::CommandOf(form::kControls[static_cast<std::size_t>(index)])) {
-          RunCommand(command);
-        }
-      }
+      if (HIWORD(wparam) == BN_CLICKED) controller_->Click(id - kFirstControlId);
       return 0;
     }
     case kRunFocusRule:
       // Only if that box still has the focus the rule was meant for.
-      if (GetFocus() == controls_[wparam]) FocusRuleFor(controls_[wparam]);
+      if (GetFocus() == controls_[wparam]) controller_->RunFocusRule(static_cast<int>(wparam));
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wparam) == WA_INACTIVE) {
@@ -349,14 +316,13 @@ LRESULT CALLBACK FormWindow::EditProc(HWND control, UINT message, WPARAM wparam,
 // with line breaks.
 LRESULT FormWindow::HandleEdit(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
   const int index = IndexOf(control);
-  const bool text_box =
-      form::kControls[static_cast<std::size_t>(index)].kind == form::Kind::kTextBox;
+  const bool text_box = form::At(index).kind == form::Kind::kTextBox;
   switch (message) {
     case WM_SETFOCUS: {
       const LRESULT result = DefSubclassProc(control, message, wparam, lparam);
       const auto how = arriving_by_mouse_ ? FocusRuleTiming::Arrival::kMousePress
                                           : FocusRuleTiming::Arrival::kOther;
-      if (focus_timing_.FocusArrived(index, how) && text_box) {
+      if (controller_->FocusArrived(index, how)) {
         // Once the focus change is over, as the dialog manager's own
         // selection of a tabbed-to box comes after it.
         PostMessageW(hwnd_, kRunFocusRule, static_cast<WPARAM>(index), 0);
@@ -381,7 +347,7 @@ LRESULT FormWindow::HandleEdit(HWND control, UINT message, WPARAM wparam, LPARAM
         const bool dragged =
             std::abs(GET_X_LPARAM(lparam) - press_.x) >= GetSystemMetrics(SM_CXDRAG) ||
             std::abs(GET_Y_LPARAM(lparam) - press_.y) >= GetSystemMetrics(SM_CYDRAG);
-        if (focus_timing_.ButtonReleased(index, dragged)) FocusRuleFor(control);
+        controller_->ButtonReleased(index, dragged);
         return result;
       }
       break;
@@ -393,7 +359,7 @@ LRESULT FormWindow::HandleEdit(HWND control, UINT message, WPARAM wparam, LPARAM
           arriving_by_mouse_ = false;
         }
         // The menu's items follow the selection: select first.
-        if (focus_timing_.ContextMenuOpening(index)) FocusRuleFor(control);
+        controller_->ContextMenuOpening(index);
       }
       break;
     case WM_PASTE:

@@ -1,8 +1,7 @@
 // The window Form1 on Windows: the shared form (engine/form.h) made of the
 // system's EDIT, BUTTON and STATIC controls, placed for the window's DPI.
-// It copies text in and out of the Convert commands, applies the focus rule
-// as FocusRuleTiming decides and reports run-time errors in a message box;
-// it computes nothing itself.
+// It copies text in and out, shows reports in a message box, focuses and
+// selects for the shared FormController; it computes nothing itself.
 #ifndef ZOLM_WIN32_FORM_WINDOW_H_
 #define ZOLM_WIN32_FORM_WINDOW_H_
 
@@ -12,7 +11,7 @@
 #include <memory>
 
 #include "engine/form.h"
-#include "engine/text_box_rules.h"
+#include "engine/form_controller.h"
 #include "engine/value_rules.h"
 
 namespace zolm::win32 {
@@ -28,12 +27,12 @@ constexpr int ControlId(int index) {
 // The window class, which the tests' probe looks for.
 inline constexpr const wchar_t* kWindowClass = L"ZolmConverterForm1";
 
-class FormWindow {
+class FormWindow final : public FormView {
  public:
   // Registers the window class, creates the window and its controls, and
   // gives tCus the focus. Returns nullptr when the system refuses.
   static std::unique_ptr<FormWindow> Create(HINSTANCE instance, int show);
-  ~FormWindow();
+  ~FormWindow() override;
 
   HWND hwnd() const { return hwnd_; }
   // Runs the message loop until the window is closed; the exit status.
@@ -50,16 +49,14 @@ class FormWindow {
   void CreateControls();
   // Places the controls and sets the window's size and font for `dpi`.
   void Layout(UINT dpi);
-  void RunCommand(form::Command command);
-  void SelectErrorPlace(const ErrorPlace& place);
-  void FocusRuleFor(HWND edit);
+  void ShowReport(TextView report) override;
+  void FocusAndSelect(int control, int start, int length) override;
   int IndexOf(HWND control) const;
-  HWND TextBox(Field field) const;
 
   HWND hwnd_ = nullptr;
   std::array<HWND, form::kControls.size()> controls_{};
   std::unique_ptr<class EditFields> fields_;
-  FocusRuleTiming focus_timing_;
+  std::unique_ptr<FormController> controller_;
   HWND saved_focus_ = nullptr;  // the control to give the focus back to
   HFONT font_ = nullptr;
   UINT dpi_ = 96;

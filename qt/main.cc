@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "window/main_window.h"
+#include "qt/form1.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "window/main_window.h"
+#include "qt/form1.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -18,7 +18,6 @@
 #include <limits>
 
 #include "engine/convert_commands.h"
-#include "engine/error_text.h"
 #include "engine/form.h"
 #include "engine/text_box_rules.h"
 
@@ -128,9 +127,9 @@ class TextBoxFields final : public FieldSet {
 
 }  // namespace
 
-void MessageBoxReporter::Report(QWidget* parent, const RuntimeError& error) {
-  QMessageBox box(QMessageBox::Critical, QString::fromLatin1(form::kTitle),
-                  QString::fromStdU16String(ErrorReportText(error)), QMessageBox::Ok, parent);
+void MessageBoxReporter::Report(QWidget* parent, const QString& report) {
+  QMessageBox box(QMessageBox::Critical, QString::fromLatin1(form::kTitle), report, QMessageBox::Ok,
+                  parent);
   box.exec();
 }
 
@@ -140,9 +139,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
   setFixedSize(Px(form::kClientWidth), Px(form::kClientHeight));
 
   QWidget* previous = nullptr;
-  std::array<QPushButton*, 4> buttons{};
-  std::size_t button_count = 0;
-  for (const form::Control& row : form::kControls) {
+  for (int index = 0; index < form::kControlCount; ++index) {
+    const form::Control& row = form::At(index);
     QWidget* control = nullptr;
     const QString text = QString::fromLatin1(row.caption);
     switch (row.kind) {
@@ -150,7 +148,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
         auto* edit = new RowEdit(this);
         // The legacy text box had no length limit; QLineEdit cuts at 32767.
         edit->setMaxLength(std::numeric_limits<int>::max());
+        edit->setText(QString::fromStdU16String(StartText(*row.field)));
         edit->installEventFilter(this);
+        text_boxes_[static_cast<std::size_t>(*row.field)] = edit;
         control = edit;
         break;
       }
@@ -167,7 +167,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
         // focused button are handled in eventFilter instead.
         button->setAutoDefault(false);
         button->installEventFilter(this);
-        buttons[button_count++] = button;
+        connect(button, &QPushButton::clicked, this, [this, index] { controller_->Click(index); });
         control = button;
         break;
       }
@@ -177,26 +177,15 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
       control->setAccessibleName(QString::fromLatin1(row.accessible_name));
     }
     control->setGeometry(Px(row.left), Px(row.top), Px(row.width), Px(row.height));
-    controls_[static_cast<std::size_t>(&row - form::kControls.data())] = control;
+    controls_[static_cast<std::size_t>(index)] = control;
     if (row.kind != form::Kind::kLabel) {
       if (previous != nullptr) setTabOrder(previous, control);
       previous = control;
     }
   }
 
-  for (const Field field : kAllFields) {
-    QLineEdit* edit = findChild<QLineEdit*>(QString::fromLatin1(FieldName(field)));
-    edit->setText(QString::fromStdU16String(StartText(field)));
-    text_boxes_[static_cast<std::size_t>(field)] = edit;
-  }
   fields_ = std::make_unique<TextBoxFields>(text_boxes_);
-
-  for (const form::Control& row : form::kControls) {
-    const form::Command command = form::CommandOf(row);
-    if (command == nullptr) continue;
-    auto* button = findChild<QPushButton*>(QString::fromLatin1(row.name));
-    connect(button, &QPushButton::clicked, this, [this, command] { RunCommand(command); });
-  }
+  controller_ = std::make_unique<FormController>(*fields_, *this);
 
   TextBox(Field::tCus)->setFocus(Qt::OtherFocusReason);
 }
@@ -211,29 +200,14 @@ QLineEdit* Form1::TextBox(Field field) const {
   return text_boxes_[static_cast<std::size_t>(field)];
 }
 
-void Form1::RunCommand(Command command) {
-  try {
-    command(*fields_);
-  } catch (const RuntimeError& error) {
-    // The one place a run-time error ends: it is shown, and the program goes
-    // on with the fields as the command left them.
-    reporter_->Report(this, error);
-    if (error.place()) SelectErrorPlace(*error.place());
-  }
+void Form1::ShowReport(TextView report) {
+  reporter_->Report(this, QString::fromStdU16String(Text(report)));
 }
 
-void Form1::SelectErrorPlace(const ErrorPlace& place) {
-  QLineEdit* edit = TextBox(place.field);
-  // The window moves the focus here itself and selects the failing part: the
-  // focus rule must not select the whole text over it, neither now nor when
-  // the window becomes active again after the report.
-  focus_timing_.Claim(ControlIndex(edit));
+void Form1::FocusAndSelect(int control, int start, int length) {
+  auto* edit = static_cast<QLineEdit*>(controls_[static_cast<std::size_t>(control)]);
   edit->setFocus(Qt::OtherFocusReason);
-  if (place.kind == ErrorPlace::Kind::kCode) {
-    edit->setSelection(place.code_start, static_cast<int>(place.code.size()));
-  } else {
-    edit->selectAll();
-  }
+  edit->setSelection(start, length);
 }
 
 int Form1::ControlIndex(const QObject* control) const {
@@ -243,45 +217,41 @@ int Form1::ControlIndex(const QObject* control) const {
   return -1;
 }
 
-std::optional<Field> Form1::FieldOf(const QObject* control) const {
-  for (const Field field : kAllFields) {
-    if (TextBox(field) == control) return field;
-  }
-  return std::nullopt;
-}
-
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-  const std::optional<Field> field = FieldOf(watched);
+  const int index = ControlIndex(watched);
+  const bool text_box = qobject_cast<QLineEdit*>(watched) != nullptr;
   switch (event->type()) {
     case QEvent::FocusIn: {
       const bool by_mouse = static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason;
-      const bool run = focus_timing_.FocusArrived(
-          ControlIndex(watched),
-          by_mouse ? FocusRuleTiming::Arrival::kMousePress : FocusRuleTiming::Arrival::kOther);
-      if (run && field) {
+      if (controller_->FocusArrived(index, by_mouse ? FocusRuleTiming::Arrival::kMousePress
+                                                    : FocusRuleTiming::Arrival::kOther)) {
         // Run once the focus change is over.
         QMetaObject::invokeMethod(
-            this, [this, f = *field] { FocusRule(*fields_, f); }, Qt::QueuedConnection);
+            this, [this, index] { controller_->RunFocusRule(index); }, Qt::QueuedConnection);
       }
       break;
     }
     case QEvent::MouseButtonPress: {
       const auto* mouse = static_cast<QMouseEvent*>(event);
-      if (field && mouse->button() == Qt::LeftButton) press_position_ = mouse->position().toPoint();
+      if (text_box && mouse->button() == Qt::LeftButton) {
+        press_position_ = mouse->position().toPoint();
+      }
       break;
     }
     case QEvent::MouseButtonRelease: {
       const auto* mouse = static_cast<QMouseEvent*>(event);
-      if (!field || mouse->button() != Qt::LeftButton) break;
+      if (!text_box || mouse->button() != Qt::LeftButton) break;
       const bool dragged = (mouse->position().toPoint() - press_position_).manhattanLength() >=
                            QApplication::startDragDistance();
-      if (focus_timing_.ButtonReleased(ControlIndex(watched), dragged)) FocusRule(*fields_, *field);
+      controller_->ButtonReleased(index, dragged);
       break;
     }
+    case QEvent::MouseButtonDblClick:
+      // Qt selects the word under the pointer itself.
+      if (text_box) controller_->DoubleClicked(index);
+      break;
     case QEvent::ContextMenu:
-      if (field && focus_timing_.ContextMenuOpening(ControlIndex(watched))) {
-        FocusRule(*fields_, *field);
-      }
+      if (text_box) controller_->ContextMenuOpening(index);
       break;
     case QEvent::KeyPress: {
       // A focused Convert button takes Return and keypad Enter as Space: its

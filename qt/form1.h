@@ -1,19 +1,18 @@
 // The window Form1: four rows (Custom, Hex, Ascii, Decimal) of a caption, a
 // text box and a Convert button, the radix box and a credit line. It copies
-// text in and out of the Convert commands, applies the focus rule and reports
-// run-time errors; it computes nothing itself.
-#ifndef ZOLM_WINDOW_MAIN_WINDOW_H_
-#define ZOLM_WINDOW_MAIN_WINDOW_H_
+// text in and out, shows reports, focuses and selects for the shared
+// FormController; it computes nothing itself.
+#ifndef ZOLM_QT_FORM1_H_
+#define ZOLM_QT_FORM1_H_
 
 #include <QPoint>
 #include <QString>
 #include <QWidget>
 #include <array>
-#include <functional>
 #include <memory>
-#include <optional>
 
-#include "engine/text_box_rules.h"
+#include "engine/form.h"
+#include "engine/form_controller.h"
 #include "engine/value_rules.h"
 
 class QLabel;
@@ -29,17 +28,17 @@ class FieldSet;
 class ErrorReporter {
  public:
   virtual ~ErrorReporter() = default;
-  virtual void Report(QWidget* parent, const RuntimeError& error) = 0;
+  virtual void Report(QWidget* parent, const QString& report) = 0;
 };
 
 // The standard report: a modal message box titled "Zolm Converter" with an
-// error icon, the report text of engine/error_text.h and an OK button.
+// error icon, the report text and an OK button.
 class MessageBoxReporter final : public ErrorReporter {
  public:
-  void Report(QWidget* parent, const RuntimeError& error) override;
+  void Report(QWidget* parent, const QString& report) override;
 };
 
-class Form1 final : public QWidget {
+class Form1 final : public QWidget, public FormView {
   Q_OBJECT
 
  public:
@@ -52,23 +51,20 @@ class Form1 final : public QWidget {
   QLineEdit* TextBox(Field field) const;
 
  private:
-  using Command = void (*)(FieldSet&);
-
-  void RunCommand(Command command);
-  void SelectErrorPlace(const ErrorPlace& place);
+  void ShowReport(TextView report) override;
+  void FocusAndSelect(int control, int start, int length) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   // The control's tab index, or -1 for none of the window's.
   int ControlIndex(const QObject* control) const;
-  std::optional<Field> FieldOf(const QObject* control) const;
 
-  std::array<QWidget*, 14> controls_{};  // in tab order
+  std::array<QWidget*, form::kControls.size()> controls_{};  // in tab order
   std::array<QLineEdit*, 5> text_boxes_{};
   std::unique_ptr<FieldSet> fields_;
+  std::unique_ptr<FormController> controller_;
   std::unique_ptr<ErrorReporter> reporter_;
-  FocusRuleTiming focus_timing_;
   QPoint press_position_;  // of the last left-button press in a text box
 };
 
 }  // namespace zolm
 
-#endif  // ZOLM_WINDOW_MAIN_WINDOW_H_
+#endif  // ZOLM_QT_FORM1_H_

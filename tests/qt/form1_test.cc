@@ -1,5 +1,7 @@
 // The real window, driven as a user would: its controls, the start state, the
 // Tab walk, mouse clicks, the Convert buttons and the error report.
+#include "qt/form1.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -16,7 +18,6 @@
 
 #include "engine/convert_commands.h"
 #include "engine/error_text.h"
-#include "window/main_window.h"
 
 namespace zolm {
 namespace {
@@ -25,9 +26,7 @@ namespace {
 class RecordingReporter final : public ErrorReporter {
  public:
   explicit RecordingReporter(std::vector<QString>* reports) : reports_(reports) {}
-  void Report(QWidget*, const RuntimeError& error) override {
-    reports_->push_back(QString::fromStdU16String(ErrorReportText(error)));
-  }
+  void Report(QWidget*, const QString& report) override { reports_->push_back(report); }
 
  private:
   std::vector<QString>* reports_;

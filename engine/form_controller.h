@@ -1,0 +1,60 @@
+// What the window does when a user clicks a Convert button or moves the
+// focus, once for every face. A face builds its controls from the form table
+// (engine/form.h), implements FormView over its toolkit and forwards its
+// clicks and focus events here, naming controls by their tab index.
+#ifndef ZOLM_ENGINE_FORM_CONTROLLER_H_
+#define ZOLM_ENGINE_FORM_CONTROLLER_H_
+
+#include "engine/field_transforms.h"
+#include "engine/text_box_rules.h"
+#include "engine/value_rules.h"
+
+namespace zolm {
+
+// The little the controller asks of a face's window.
+class FormView {
+ public:
+  virtual ~FormView() = default;
+  // Shows `report`, the whole text of a failed Convert's error
+  // (ErrorReportText), in a modal report titled form::kTitle, and returns
+  // once the user has closed it.
+  virtual void ShowReport(TextView report) = 0;
+  // Gives the focus to the text box with tab index `control`, and selects
+  // `length` characters from `start` there, scrolled into view.
+  virtual void FocusAndSelect(int control, int start, int length) = 0;
+};
+
+class FormController {
+ public:
+  // Both must outlive the controller. `fields` are the face's text boxes.
+  FormController(FieldSet& fields, FormView& view) : fields_(fields), view_(view) {}
+
+  // The button with tab index `control` was clicked: its Convert command
+  // runs. A run-time error ends here: its report is shown, then the failing
+  // code (or the whole row, or the radix) is selected in its box, and the
+  // focus rule leaves that selection alone. Nothing for other controls.
+  void Click(int control);
+
+  // The focus events, as FocusRuleTiming takes them; those that call for
+  // the focus rule run it on the control's field at once, but for
+  // FocusArrived: it answers true when the face is to call RunFocusRule once
+  // the focus change is over.
+  bool FocusArrived(int control, FocusRuleTiming::Arrival how) {
+    return timing_.FocusArrived(control, how) && IsTextBox(control);
+  }
+  void RunFocusRule(int control);
+  void ButtonReleased(int control, bool dragged);
+  void ContextMenuOpening(int control);
+  bool DoubleClicked(int control) { return timing_.DoubleClicked(control); }
+
+ private:
+  static bool IsTextBox(int control);
+
+  FieldSet& fields_;
+  FormView& view_;
+  FocusRuleTiming timing_;
+};
+
+}  // namespace zolm
+
+#endif  // ZOLM_ENGINE_FORM_CONTROLLER_H_
