@@ -56,8 +56,9 @@ void TrimOwnField(FieldSet& fields, Field field) {
 void ascc(FieldSet& fields) {
   TrimOwnField(fields, Field::tAsc);
   a2d(fields);
-  d2h(fields);
-  d2c(fields);
+  const int done = RowsAfterA2d(fields);
+  if (done < 1) d2h(fields);
+  if (done < 2) d2c(fields);
 }
 
 void dec(FieldSet& fields) {

@@ -153,6 +153,7 @@ struct Scratch {
   Text out;
   Text radix;
   Text general;
+  Text codes;
 };
 Scratch& Buffers() {
   thread_local Scratch scratch;
@@ -413,7 +414,63 @@ Integer FlooredRadix(TextView text) {
   return Int(CDbl(text));
 }
 
+// The character codes of tAsc into `codes`, for a shortcut after a2d. False
+// where the shortcuts decline: the fast paths off, texts that may change
+// otherwise, or a decimal row too long for the fast walk (d2h and d2c then
+// raise).
+bool CodesAfterA2d(FieldSet& fields, Text& codes) {
+  if (!fast::Enabled() || !fields.TextsChangeOnlyByWrites()) return false;
+  Scratch& buffers = Buffers();
+  fields.ReadTextInto(Field::tAsc, buffers.source);
+  codes.resize(buffers.source.size());
+  std::size_t decimal_length = 0;
+  char16_t* code = codes.data();
+  for (const char16_t c : buffers.source) {
+    *code = c < 0x80 || (c >= 0xA0 && c <= 0xFF) ? c : Asc(TextView(&c, 1)).value();
+    decimal_length += *code < 10 ? 2 : *code < 100 ? 3 : 4;
+    ++code;
+  }
+  return !codes.empty() && decimal_length - 1 <= kFastWalkLongest;
+}
+
+// Each code (0 to 255) through `write`, separated by single spaces, into
+// `target`.
+template <class Write>
+void WriteCodes(FieldSet& fields, Field target, TextView codes, Write&& write) {
+  Output out(Buffers().out, 3 * codes.size());
+  for (const char16_t code : codes) {
+    char16_t* at = out.Next();
+    at += write(code, at);
+    *at++ = kSeparator;
+    out.Sync(at);
+  }
+  fields.WriteTextFrom(target, out.Cut());
+}
+
 }  // namespace
+
+int RowsAfterA2d(FieldSet& fields) {
+  Text& codes = Buffers().codes;
+  if (!CodesAfterA2d(fields, codes)) return 0;
+  WriteCodes(fields, Field::tHex, codes, [](int code, char16_t* at) {
+    at[0] = fast::kHexDigits[code >> 4];
+    at[1] = fast::kHexDigits[code & 15];
+    return 2;
+  });
+  Text& radix_text = Buffers().radix;
+  fields.ReadTextInto(Field::tBase, radix_text);
+  int radix = 0;
+  try {
+    radix = RoundedRadix(radix_text).value();
+  } catch (const RuntimeError&) {
+    return 1;  // d2c raises it at its first code
+  }
+  const fast::DigitWriter writer(radix);
+  if (writer.limit() <= 255) return 1;
+  WriteCodes(fields, Field::tCus, codes,
+             [&writer](int code, char16_t* at) { return writer.Write(code, at); });
+  return 2;
+}
 
 void d2a(FieldSet& fields) {
   Scratch& buffers = Buffers();

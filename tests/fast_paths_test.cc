@@ -7,9 +7,12 @@
 #include <algorithm>
 #include <optional>
 #include <random>
+#include <utility>
+#include <vector>
 
 #include "engine/base_arithmetic.h"
 #include "engine/convert_commands.h"
+#include "engine/field_transforms.h"
 #include "tests/test_support.h"
 
 namespace zolm {
@@ -130,6 +133,48 @@ TEST(FastPathsTest, CharactersAndDecimalsAreTheValueRules) {
     if (n != 0) {
       ASSERT_EQ(Written(n, out), CStr(Asc(TextView(&c, 1))) + u" ") << unit;
     }
+  }
+}
+
+// ascc's hex and custom rows straight from the Ascii row are what d2h and
+// d2c read from the decimal row: for every character, every radix, and at
+// the decimal row's length limit.
+TEST(FastPathsTest, RowsAfterA2dAreD2hAndD2c) {
+  // The rows done by the shortcut, and whether the steps agree on them.
+  const auto both = [](const Text& ascii, const Text& radix) {
+    FieldModel shortcut;
+    shortcut.WriteText(Field::tAsc, ascii);
+    shortcut.WriteText(Field::tBase, radix);
+    a2d(shortcut);
+    FieldModel general = shortcut;
+    const int done = RowsAfterA2d(shortcut);
+    fast::GeneralRulesOnly only;
+    bool same = true;
+    if (done >= 1) {
+      d2h(general);
+      same = shortcut.text(Field::tHex) == general.text(Field::tHex);
+    }
+    if (done >= 2) {
+      d2c(general);
+      same = same && shortcut.text(Field::tCus) == general.text(Field::tCus);
+    }
+    return std::pair{done, same};
+  };
+  for (int unit = 0; unit <= 0xFFFF; ++unit) {
+    ASSERT_EQ(both(Text(1, static_cast<char16_t>(unit)) + u"~", u"16"), std::pair(2, true)) << unit;
+  }
+  // Tabs: a decimal row of 2n - 1 characters, 32765 at most.
+  EXPECT_EQ(both(Text(16383, u'\t'), u"16"), std::pair(2, true));
+  EXPECT_EQ(both(Text(16384, u'\t'), u"16"), std::pair(0, true));
+
+  Text every_code;
+  for (int code = 0; code <= 255; ++code) every_code.push_back(Chr(code));
+  std::vector<Text> radixes = {u"15.7", u"16.5", u" 8 ", u"abc", u"", u"1e1", u"40000"};
+  for (int radix = -200; radix <= 200; ++radix) radixes.push_back(CStr(Integer::Of(radix)));
+  for (const Text& radix : radixes) {
+    const auto [done, same] = both(every_code, radix);
+    ASSERT_TRUE(same) << Show(radix);
+    if (radix == u"2" || radix == u"15.7" || radix == u"181") EXPECT_EQ(done, 2) << Show(radix);
   }
 }
 

@@ -111,6 +111,8 @@ inline int WriteCharCode(char16_t c, char16_t* out) {
 // 181, limit() is base^K, the largest power of the base within 32767. Dec2Cus
 // cannot write base^K itself: its digit count search forms base^(K+1), which
 // leaves the 16-bit range. For any other base limit() is 0.
+inline constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
+
 class DigitWriter {
  public:
   static constexpr int kLongest = 14;  // most digits written: base 2, 16383
@@ -122,15 +124,14 @@ class DigitWriter {
   // kLongest). Requires 0 <= value < limit().
   int Write(int value, char16_t* out) const {
     if (base_ == 16) {
-      static constexpr char16_t kHex[] = u"0123456789ABCDEF";
       if (value < 256) {
-        out[0] = kHex[value >> 4];
-        out[1] = kHex[value & 15];
+        out[0] = kHexDigits[value >> 4];
+        out[1] = kHexDigits[value & 15];
         return 2;
       }
-      out[0] = kHex[value >> 8];
-      out[1] = kHex[(value >> 4) & 15];
-      out[2] = kHex[value & 15];
+      out[0] = kHexDigits[value >> 8];
+      out[1] = kHexDigits[(value >> 4) & 15];
+      out[2] = kHexDigits[value & 15];
       return 3;
     }
     return WriteAnyBase(value, out);
