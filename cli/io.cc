@@ -1,5 +1,6 @@
 #include "cli/io.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #ifdef _WIN32
@@ -23,6 +24,38 @@ bool IsConsole(int fd) {
   DWORD mode = 0;
   const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
   return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
+}
+
+// Standard input from a console, read as typed (UTF-16, whatever the code
+// page) and passed on as UTF-8. A Ctrl+Z ends the input, as Windows
+// programs take it: a line of Ctrl+Z then Return.
+long ReadConsoleText(char* into, std::size_t size) {
+  static std::string pending;
+  static Text carried;  // a high surrogate whose partner comes in the next read
+  static bool ended = false;
+  while (pending.empty() && !ended) {
+    wchar_t units[4096];
+    DWORD got = 0;
+    if (!ReadConsoleW(reinterpret_cast<HANDLE>(_get_osfhandle(0)), units, 4096, &got, nullptr)) {
+      errno = EIO;
+      return -1;
+    }
+    Text text = carried;
+    text.append(reinterpret_cast<const char16_t*>(units), got);
+    carried.clear();
+    if (const std::size_t end = text.find(u'\x1a'); end != Text::npos || got == 0) {
+      text.resize(std::min(end, text.size()));
+      ended = true;
+    } else if (!text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF) {
+      carried.push_back(text.back());
+      text.pop_back();
+    }
+    utf8::Encode(text, pending);
+  }
+  const std::size_t n = std::min(size, pending.size());
+  pending.copy(into, n);
+  pending.erase(0, n);
+  return static_cast<long>(n);
 }
 
 int WriteConsoleText(int fd, std::string_view bytes) {
@@ -56,6 +89,12 @@ int WriteAll(int fd, std::string_view bytes) {
 #endif
     if (written < 0) {
       if (errno == EINTR) continue;
+#ifdef _WIN32
+      // A pipe whose reader went away fails with EINVAL or EPIPE, after
+      // the system's ERROR_NO_DATA or ERROR_BROKEN_PIPE.
+      const DWORD system = GetLastError();
+      if (system == ERROR_NO_DATA || system == ERROR_BROKEN_PIPE) return EPIPE;
+#endif
       return errno;
     }
     if (written == 0) return EIO;
@@ -96,6 +135,10 @@ void PrepareStandardStreams() {
 }
 
 long ReadInput(char* into, std::size_t size) {
+#ifdef _WIN32
+  static const bool console = IsConsole(0);
+  if (console) return ReadConsoleText(into, size);
+#endif
   for (;;) {
 #ifdef _WIN32
     const int got = _read(0, into, size > (1u << 30) ? (1u << 30) : unsigned(size));

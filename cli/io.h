@@ -43,7 +43,8 @@ void PrepareStandardStreams();
 
 // Reads at most `size` bytes of standard input into `into`, waiting only
 // until some are there. Returns the number read, 0 at the end of the input,
-// -1 on a read error.
+// -1 on a read error. A Windows console is read as typed, whatever its code
+// page, in UTF-8; a Ctrl+Z ends its input.
 long ReadInput(char* into, std::size_t size);
 
 // Standard output in blocks: text gathers in buffer() and goes out on

@@ -87,6 +87,37 @@ constexpr int IndexOf(Field field) {
   return -1;
 }
 
+// What a face measures of its font and controls, in pixels at the dots per
+// inch it lays the form out for.
+struct FontMetrics {
+  int dpi = 96;
+  int line_height = 0;     // one line of text in the font
+  int box_frame = 0;       // a text box's height beyond one line
+  int button_frame_x = 0;  // a button's width beyond its caption
+  int button_frame_y = 0;  // a button's height beyond one line
+  // The width of each control's caption (labels and buttons; 0 for boxes).
+  std::array<int, kControls.size()> caption_widths{};
+};
+
+struct Rect {
+  int left = 0, top = 0, width = 0, height = 0;
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+struct Placement {
+  std::array<Rect, kControls.size()> controls;  // in tab order
+  int client_width = 0;
+  int client_height = 0;
+};
+
+// The form at `metrics.dpi`: each control at its place in the table, grown
+// where the font needs more room (a text box to hold a line, a caption its
+// text, a button its caption), the controls after it in its row and the
+// rows below moved on to keep the form's arrangement, and the client area
+// grown with them. A font that fits the table's sizes leaves every place
+// and size at the table's, scaled to the DPI.
+Placement Place(const FontMetrics& metrics);
+
 }  // namespace zolm::form
 
 #endif  // ZOLM_ENGINE_FORM_H_

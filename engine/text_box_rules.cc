@@ -1,5 +1,7 @@
 #include "engine/text_box_rules.h"
 
+#include <algorithm>
+
 namespace zolm {
 
 Text InsertedText(TextView text) {
@@ -15,6 +17,14 @@ Text InsertedText(TextView text) {
     }
   }
   return out;
+}
+
+void ShowNulAsPicture(Text& text) {
+  std::replace(text.begin(), text.end(), u'\0', kNulPicture);
+}
+
+void ReadPictureAsNul(Text& text) {
+  std::replace(text.begin(), text.end(), kNulPicture, u'\0');
 }
 
 bool FocusRuleTiming::FocusArrived(int control, Arrival how) {

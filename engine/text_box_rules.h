@@ -12,6 +12,14 @@ namespace zolm {
 // codes as a row. Tabs and everything else stay.
 Text InsertedText(TextView text);
 
+// A text box that ends its text at code 0 (a Windows EDIT) shows code 0 as
+// its control picture, U+2400, and reads the picture back as code 0, so that
+// every code a Convert writes survives the box. A picture the user types
+// reads as code 0 too.
+inline constexpr char16_t kNulPicture = u'\u2400';
+void ShowNulAsPicture(Text& text);
+void ReadPictureAsNul(Text& text);
+
 // When the focus rule runs, decided alike for every face from what the
 // toolkit reports. Controls are tab indexes; FormController keeps one and
 // runs the rule for text boxes when told.

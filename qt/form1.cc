@@ -25,11 +25,6 @@ namespace zolm {
 
 namespace {
 
-// At 96 dots per inch; Qt scales device-independent pixels itself.
-constexpr int Px(int twips) {
-  return form::Pixels(twips, 96);
-}
-
 QString Inserted(const QString& text) {
   return QString::fromStdU16String(InsertedText(text.toStdU16String()));
 }
@@ -136,7 +131,6 @@ void MessageBoxReporter::Report(QWidget* parent, const QString& report) {
 Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<MessageBoxReporter>()) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromLatin1(form::kTitle));
-  setFixedSize(Px(form::kClientWidth), Px(form::kClientHeight));
 
   QWidget* previous = nullptr;
   for (int index = 0; index < form::kControlCount; ++index) {
@@ -176,7 +170,6 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
     if (row.accessible_name != nullptr) {
       control->setAccessibleName(QString::fromLatin1(row.accessible_name));
     }
-    control->setGeometry(Px(row.left), Px(row.top), Px(row.width), Px(row.height));
     controls_[static_cast<std::size_t>(index)] = control;
     if (row.kind != form::Kind::kLabel) {
       if (previous != nullptr) setTabOrder(previous, control);
@@ -184,6 +177,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
     }
   }
 
+  Layout();
   fields_ = std::make_unique<TextBoxFields>(text_boxes_);
   controller_ = std::make_unique<FormController>(*fields_, *this);
 
@@ -191,6 +185,34 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
 }
 
 Form1::~Form1() = default;
+
+void Form1::Layout() {
+  // At 96 dots per inch: Qt scales device-independent pixels itself.
+  form::FontMetrics metrics;
+  const QFontMetrics font = fontMetrics();
+  metrics.line_height = font.height();
+  metrics.box_frame = 4;       // QLineEdit's frame and its text margins
+  metrics.button_frame_x = 1;  // a caption may reach the frame's inner edge
+  metrics.button_frame_y = 8;
+  for (int i = 0; i < form::kControlCount; ++i) {
+    if (const char* caption = form::At(i).caption) {
+      // The pixels the text covers.
+      metrics.caption_widths[static_cast<std::size_t>(i)] =
+          font.boundingRect(QString::fromLatin1(caption)).width();
+    }
+  }
+  const form::Placement placement = form::Place(metrics);
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    const form::Rect& r = placement.controls[i];
+    controls_[i]->setGeometry(r.left, r.top, r.width, r.height);
+  }
+  setFixedSize(placement.client_width, placement.client_height);
+}
+
+void Form1::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange) Layout();
+  QWidget::changeEvent(event);
+}
 
 void Form1::SetErrorReporter(std::unique_ptr<ErrorReporter> reporter) {
   reporter_ = std::move(reporter);

@@ -51,6 +51,9 @@ class Form1 final : public QWidget, public FormView {
   QLineEdit* TextBox(Field field) const;
 
  private:
+  // Places the controls for the window's font (form::Place).
+  void Layout();
+  void changeEvent(QEvent* event) override;
   void ShowReport(TextView report) override;
   void FocusAndSelect(int control, int start, int length) override;
   bool eventFilter(QObject* watched, QEvent* event) override;

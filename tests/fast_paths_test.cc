@@ -174,7 +174,9 @@ TEST(FastPathsTest, RowsAfterA2dAreD2hAndD2c) {
   for (const Text& radix : radixes) {
     const auto [done, same] = both(every_code, radix);
     ASSERT_TRUE(same) << Show(radix);
-    if (radix == u"2" || radix == u"15.7" || radix == u"181") EXPECT_EQ(done, 2) << Show(radix);
+    if (radix == u"2" || radix == u"15.7" || radix == u"181") {
+      EXPECT_EQ(done, 2) << Show(radix);
+    }
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "engine/convert_commands.h"
@@ -34,6 +35,69 @@ TEST(FormTableTest, FieldsAndCommandsBelongToTheirKinds) {
   EXPECT_EQ(buttons, 4);
   EXPECT_EQ(form::At(form::IndexOf("ascc")).command, &ascc);
   EXPECT_EQ(form::At(form::IndexOf("cus")).command, &cus);
+}
+
+// The client size and two controls at each DPI: with a font that fits the
+// table, the table scaled; with one 1.5 times the usual size (18 px lines at
+// 96 DPI), grown so that nothing is cut and no two controls overlap.
+TEST(FormTableTest, PlacesAtEachDpi) {
+  const struct {
+    int dpi;
+    bool large_font;
+    int client_width, client_height;
+    form::Rect tbase, dec;
+  } rows[] = {
+      {96, false, 676, 147, {616, 8, 33, 19}, {560, 104, 49, 25}},
+      {120, false, 845, 184, {770, 10, 41, 24}, {700, 130, 61, 31}},
+      {144, false, 1014, 221, {924, 12, 50, 29}, {840, 156, 74, 38}},
+      {192, false, 1352, 294, {1232, 16, 66, 38}, {1120, 208, 98, 50}},
+      {96, true, 698, 168, {638, 8, 33, 24}, {564, 119, 67, 30}},
+      {192, true, 1398, 336, {1278, 16, 66, 48}, {1129, 238, 135, 60}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(row.dpi) + (row.large_font ? " large" : ""));
+    form::FontMetrics m;
+    m.dpi = row.dpi;
+    // Pixels at 96 DPI and the usual font size, scaled.
+    const auto at = [&](int px96) { return px96 * row.dpi * (row.large_font ? 3 : 2) / 192; };
+    m.line_height = at(12);
+    m.box_frame = at(4);
+    m.button_frame_x = at(10);
+    m.button_frame_y = at(8);
+    for (int i = 0; i < form::kControlCount; ++i) {
+      const char* caption = form::At(i).caption;
+      if (caption != nullptr) {
+        m.caption_widths[static_cast<std::size_t>(i)] =
+            at(5 * static_cast<int>(std::strlen(caption)));
+      }
+    }
+    const form::Placement p = form::Place(m);
+    EXPECT_EQ(p.client_width, row.client_width);
+    EXPECT_EQ(p.client_height, row.client_height);
+    EXPECT_EQ(p.controls[static_cast<std::size_t>(form::IndexOf("tBase"))], row.tbase);
+    EXPECT_EQ(p.controls[static_cast<std::size_t>(form::IndexOf("dec"))], row.dec);
+    for (int i = 0; i < form::kControlCount; ++i) {
+      const form::Rect& r = p.controls[static_cast<std::size_t>(i)];
+      SCOPED_TRACE(form::At(i).name);
+      EXPECT_LE(r.left + r.width, p.client_width);
+      EXPECT_LE(r.top + r.height, p.client_height);
+      EXPECT_GE(r.height, m.line_height);
+      EXPECT_GE(r.width, m.caption_widths[static_cast<std::size_t>(i)]);
+      for (int j = 0; j < i; ++j) {
+        const form::Rect& o = p.controls[static_cast<std::size_t>(j)];
+        // A caption's text may reach under its box, as in the table; only
+        // its text must stay clear of it.
+        const bool label = form::At(i).kind == form::Kind::kLabel;
+        const int width = label ? m.caption_widths[static_cast<std::size_t>(i)] : r.width;
+        const bool other_label = form::At(j).kind == form::Kind::kLabel;
+        const int other_width =
+            other_label ? m.caption_widths[static_cast<std::size_t>(j)] : o.width;
+        const bool apart = r.left + width <= o.left || o.left + other_width <= r.left ||
+                           r.top + r.height <= o.top || o.top + o.height <= r.top;
+        EXPECT_TRUE(apart) << form::At(j).name;
+      }
+    }
+  }
 }
 
 // Records what the controller asks of a face.

@@ -178,10 +178,26 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
 }
 
 #ifdef _WIN32
+ProgramResult RunProgramWithInput(const std::string& program, const std::vector<std::string>& args,
+                                  void* input) {
+  TempFolder folder;
+  ProgramResult result;
+  HANDLE out = OpenInherited(folder / "out", true);
+  HANDLE err = OpenInherited(folder / "err", true);
+  HANDLE process = Start(program, args, static_cast<HANDLE>(input), out, err);
+  CloseHandle(out);
+  CloseHandle(err);
+  if (process != nullptr) result.status = WaitFor(process);
+  result.out = Slurp(folder / "out");
+  result.err = Slurp(folder / "err");
+  return result;
+}
+
 struct Child::Handles {
   HANDLE process = nullptr;
   HANDLE to_child = nullptr;
   HANDLE from_child = nullptr;
+  TempFolder folder;  // its standard error
 };
 
 Child::Child(const std::string& program, const std::vector<std::string>& args)
@@ -193,9 +209,11 @@ Child::Child(const std::string& program, const std::vector<std::string>& args)
   if (!CreatePipe(&handles_->from_child, &child_out, &inherit, 0)) return;
   SetHandleInformation(handles_->to_child, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(handles_->from_child, HANDLE_FLAG_INHERIT, 0);
-  handles_->process = Start(program, args, child_in, child_out, GetStdHandle(STD_ERROR_HANDLE));
+  HANDLE child_err = OpenInherited(handles_->folder / "err", true);
+  handles_->process = Start(program, args, child_in, child_out, child_err);
   CloseHandle(child_in);
   CloseHandle(child_out);
+  CloseHandle(child_err);
 }
 
 Child::~Child() {
@@ -231,6 +249,11 @@ std::string Child::ReadSome(int seconds) {
   return "";
 }
 
+void Child::CloseOutput() {
+  if (handles_->from_child != nullptr) CloseHandle(handles_->from_child);
+  handles_->from_child = nullptr;
+}
+
 int Child::Finish() {
   if (handles_->to_child != nullptr) CloseHandle(handles_->to_child);
   handles_->to_child = nullptr;
@@ -244,6 +267,7 @@ struct Child::Handles {
   pid_t pid = -1;
   int to_child = -1;
   int from_child = -1;
+  TempFolder folder;  // its standard error
 };
 
 Child::Child(const std::string& program, const std::vector<std::string>& args)
@@ -256,10 +280,13 @@ Child::Child(const std::string& program, const std::vector<std::string>& args)
     close(to_child[1]);
     return;
   }
+  const std::string err = (handles_->folder / "err").string();
   handles_->pid = fork();
   if (handles_->pid == 0) {
     dup2(to_child[0], 0);
     dup2(from_child[1], 1);
+    const int err_fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (err_fd >= 0) dup2(err_fd, 2);
     for (const int fd : {to_child[0], to_child[1], from_child[0], from_child[1]}) close(fd);
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -295,6 +322,11 @@ std::string Child::ReadSome(int seconds) {
   return got > 0 ? std::string(bytes, static_cast<std::size_t>(got)) : "";
 }
 
+void Child::CloseOutput() {
+  if (handles_->from_child >= 0) close(handles_->from_child);
+  handles_->from_child = -1;
+}
+
 int Child::Finish() {
   if (handles_->to_child >= 0) close(handles_->to_child);
   handles_->to_child = -1;
@@ -305,6 +337,10 @@ int Child::Finish() {
   return done > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 #endif
+
+std::string Child::Errors() const {
+  return Slurp(handles_->folder / "err");
+}
 
 std::string Show(TextView s) {
   std::string out;

@@ -48,6 +48,13 @@ struct ProgramResult {
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::string& input);
 
+#ifdef _WIN32
+// RunProgram with `input`, a handle the program inherits (a console's),
+// for its standard input.
+ProgramResult RunProgramWithInput(const std::string& program, const std::vector<std::string>& args,
+                                  void* input);
+#endif
+
 // A program running with pipes to its standard input and output.
 class Child {
  public:
@@ -61,8 +68,14 @@ class Child {
   // What the program wrote, once something arrives within `seconds`; ""
   // when nothing did.
   std::string ReadSome(int seconds);
-  // Closes its standard input and waits for its exit status.
+  // Closes the reading end of its standard output, as a reader that goes
+  // away does.
+  void CloseOutput();
+  // Closes its standard input and waits for its exit status (-1 when it did
+  // not end by exiting).
   int Finish();
+  // What it wrote to standard error.
+  std::string Errors() const;
 
  private:
   struct Handles;

@@ -48,8 +48,9 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DZOLM_WERROR="$werror"
 cmake --build "$build"
 
-# Every program imports only DLLs that every Windows has.
-system_dlls='^(kernel32|user32|gdi32|shell32|comctl32|comdlg32|advapi32|ole32|oleaut32|uxtheme|msvcrt|ws2_32|shlwapi|version|imm32|dwmapi|api-ms-win-[a-z0-9-]+)\.dll$'
+# Every program imports only DLLs that every Windows from 7 on has (no
+# api-ms-win-* sets, which Windows 7 lacks in part).
+system_dlls='^(kernel32|user32|gdi32|shell32|comctl32|comdlg32|advapi32|ole32|oleaut32|oleacc|uxtheme|msvcrt|ws2_32|shlwapi|version|imm32|dwmapi)\.dll$'
 for exe in "$build"/*.exe; do
   while read -r dll; do
     if ! [[ "${dll,,}" =~ $system_dlls ]]; then

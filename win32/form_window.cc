@@ -5,8 +5,10 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 #include "engine/convert_commands.h"
+#include "win32/accessible_name.h"
 
 namespace zolm::win32 {
 
@@ -14,6 +16,8 @@ namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr UINT kRunFocusRule = WM_APP + 1;  // wparam: the tab index of a text box
+// WM_GETDPISCALEDSIZE of Windows 10, named in no header for Windows 7.
+constexpr UINT kGetDpiScaledSize = 0x02E4;
 
 const wchar_t* Wide(const Text& text) {
   return reinterpret_cast<const wchar_t*>(text.c_str());
@@ -62,15 +66,54 @@ HFONT MessageFont(UINT dpi) {
   return CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
-RECT WindowRectFor(UINT dpi) {
-  RECT rect{0, 0, form::Pixels(form::kClientWidth, static_cast<int>(dpi)),
-            form::Pixels(form::kClientHeight, static_cast<int>(dpi))};
+// The form at `dpi` with `font`, measured as the system draws its controls:
+// a text box holds a line in its sunken edge, a button its caption inside
+// its edge and focus rectangle.
+form::Placement PlaceFor(HFONT font, UINT dpi) {
+  form::FontMetrics metrics;
+  metrics.dpi = static_cast<int>(dpi);
+  const auto px = [dpi](int at96) { return MulDiv(at96, static_cast<int>(dpi), 96); };
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICW text{};
+  GetTextMetricsW(dc, &text);
+  metrics.line_height = text.tmHeight;
+  metrics.box_frame = px(4);
+  metrics.button_frame_x = px(4);
+  metrics.button_frame_y = px(4);
+  for (int i = 0; i < form::kControlCount; ++i) {
+    if (const char* caption = form::At(i).caption) {
+      const std::wstring wide = Wide(caption);
+      SIZE size{};
+      GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+      metrics.caption_widths[static_cast<std::size_t>(i)] = size.cx;
+    }
+  }
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return form::Place(metrics);
+}
+
+// The window's outer size for a client area of `placement` at `dpi`.
+SIZE WindowSizeFor(const form::Placement& placement, UINT dpi) {
+  RECT rect{0, 0, placement.client_width, placement.client_height};
   static const auto adjust =
       UserFunction<BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
   if (adjust == nullptr || !adjust(&rect, kStyle, FALSE, 0, dpi)) {
     AdjustWindowRectEx(&rect, kStyle, FALSE, 0);
   }
-  return rect;
+  return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+int SystemMetric(int index, UINT dpi) {
+  static const auto for_dpi = UserFunction<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
+  return for_dpi != nullptr ? for_dpi(index, dpi) : GetSystemMetrics(index);
+}
+
+HICON LoadIconFor(HINSTANCE instance, int width_metric, int height_metric, UINT dpi) {
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                       SystemMetric(width_metric, dpi),
+                                       SystemMetric(height_metric, dpi), 0));
 }
 
 }  // namespace
@@ -86,19 +129,26 @@ class EditFields final : public FieldSet {
     ReadTextInto(field, text);
     return text;
   }
+  // An EDIT ends its text at code 0: the box shows it as its picture.
   void ReadTextInto(Field field, Text& into) override {
-    HWND edit = box(field);
-    const int length = GetWindowTextLengthW(edit);
-    into.resize(static_cast<std::size_t>(length) + 1);
-    const int got = GetWindowTextW(edit, reinterpret_cast<wchar_t*>(into.data()), length + 1);
-    into.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    ReadShown(box(field), into);
+    ReadPictureAsNul(into);
   }
   void WriteText(Field field, Text text) override { WriteTextFrom(field, text); }
+  // Each message to a box is paid for: Wine's box takes seconds over a long
+  // row of digits for a new text, and again for a new selection. A text the
+  // box already shows is not set again, and a caret already at the start not
+  // moved there.
   void WriteTextFrom(Field field, TextView text) override {
-    const Text terminated(text);
+    shown_.assign(text);
+    ShowNulAsPicture(shown_);
     HWND edit = box(field);
-    SetWindowTextW(edit, Wide(terminated));
-    SendMessageW(edit, EM_SETSEL, 0, 0);
+    ReadShown(edit, current_);
+    if (current_ != shown_) SetWindowTextW(edit, Wide(shown_));
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (start != 0 || end != 0) SendMessageW(edit, EM_SETSEL, 0, 0);
     SendMessageW(edit, EM_SCROLLCARET, 0, 0);
   }
   void SetSelStart(Field field, Long start) override {
@@ -115,7 +165,16 @@ class EditFields final : public FieldSet {
 
  private:
   HWND box(Field field) const { return edits_[static_cast<std::size_t>(field)]; }
+  static void ReadShown(HWND edit, Text& into) {
+    const int length = GetWindowTextLengthW(edit);
+    into.resize(static_cast<std::size_t>(length) + 1);
+    const int got = GetWindowTextW(edit, reinterpret_cast<wchar_t*>(into.data()), length + 1);
+    into.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  }
+
   std::array<HWND, 5> edits_;
+  Text shown_;    // what a write puts in a box
+  Text current_;  // what the box held
 };
 
 std::unique_ptr<FormWindow> FormWindow::Create(HINSTANCE instance, int show) {
@@ -123,25 +182,19 @@ std::unique_ptr<FormWindow> FormWindow::Create(HINSTANCE instance, int show) {
   window_class.cbSize = sizeof window_class;
   window_class.lpfnWndProc = WindowProc;
   window_class.hInstance = instance;
-  window_class.hIcon =
-      static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-  window_class.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                       GetSystemMetrics(SM_CXSMICON),
-                                                       GetSystemMetrics(SM_CYSMICON), 0));
   window_class.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   window_class.lpszClassName = kWindowClass;
   if (RegisterClassExW(&window_class) == 0) return nullptr;
 
   std::unique_ptr<FormWindow> window(new FormWindow);
-  const RECT rect = WindowRectFor(96);
+  // Sized for its DPI and font once its controls exist.
   HWND hwnd = CreateWindowExW(0, kWindowClass, Wide(form::kTitle).c_str(), kStyle, CW_USEDEFAULT,
-                              CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top,
-                              nullptr, nullptr, instance, window.get());
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                              instance, window.get());
   if (hwnd == nullptr) return nullptr;
   window->CreateControls();
-  window->Layout(WindowDpi(hwnd));
+  window->Layout(WindowDpi(hwnd), true);
   // The focus goes to tCus when the window first becomes active.
   window->saved_focus_ = window->controls_[static_cast<std::size_t>(form::IndexOf(Field::tCus))];
   ShowWindow(hwnd, show);
@@ -151,6 +204,8 @@ std::unique_ptr<FormWindow> FormWindow::Create(HINSTANCE instance, int show) {
 
 FormWindow::~FormWindow() {
   if (font_ != nullptr) DeleteObject(font_);
+  if (icon_big_ != nullptr) DestroyIcon(icon_big_);
+  if (icon_small_ != nullptr) DestroyIcon(icon_small_);
 }
 
 int FormWindow::Run() {
@@ -212,21 +267,32 @@ void FormWindow::CreateControls() {
   controller_ = std::make_unique<FormController>(*fields_, *this);
 }
 
-void FormWindow::Layout(UINT dpi) {
+void FormWindow::Layout(UINT dpi, bool size_window) {
   dpi_ = dpi;
   HFONT old_font = font_;
   font_ = MessageFont(dpi);
-  const int d = static_cast<int>(dpi);
-  for (std::size_t i = 0; i < form::kControls.size(); ++i) {
-    const form::Control& c = form::kControls[i];
-    MoveWindow(controls_[i], form::Pixels(c.left, d), form::Pixels(c.top, d),
-               form::Pixels(c.width, d), form::Pixels(c.height, d), TRUE);
+  const form::Placement placement = PlaceFor(font_, dpi);
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    const form::Rect& r = placement.controls[i];
+    MoveWindow(controls_[i], r.left, r.top, r.width, r.height, TRUE);
     SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
   }
   if (old_font != nullptr) DeleteObject(old_font);
-  const RECT rect = WindowRectFor(dpi);
-  SetWindowPos(hwnd_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (size_window) {
+    const SIZE size = WindowSizeFor(placement, dpi);
+    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  // The icons drawn crisp at this DPI.
+  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+  for (auto [which, icon, width, height] :
+       {std::tuple{ICON_BIG, &icon_big_, SM_CXICON, SM_CYICON},
+        std::tuple{ICON_SMALL, &icon_small_, SM_CXSMICON, SM_CYSMICON}}) {
+    HICON old_icon = *icon;
+    *icon = LoadIconFor(instance, width, height, dpi);
+    SendMessageW(hwnd_, WM_SETICON, static_cast<WPARAM>(which), reinterpret_cast<LPARAM>(*icon));
+    if (old_icon != nullptr) DestroyIcon(old_icon);
+  }
 }
 
 int FormWindow::IndexOf(HWND control) const {
@@ -291,12 +357,20 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SETFOCUS:
       if (saved_focus_ != nullptr) SetFocus(saved_focus_);
       return 0;
+    case kGetDpiScaledSize: {
+      // The window's size at the new DPI, which the system then suggests.
+      const UINT dpi = static_cast<UINT>(wparam);
+      HFONT font = MessageFont(dpi);
+      *reinterpret_cast<SIZE*>(lparam) = WindowSizeFor(PlaceFor(font, dpi), dpi);
+      DeleteObject(font);
+      return TRUE;
+    }
     case WM_DPICHANGED: {
       const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+      Layout(HIWORD(wparam), false);
       SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
                    suggested->right - suggested->left, suggested->bottom - suggested->top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
-      Layout(HIWORD(wparam));
       return 0;
     }
     case WM_DESTROY:
@@ -339,6 +413,36 @@ LRESULT FormWindow::HandleEdit(HWND control, UINT message, WPARAM wparam, LPARAM
         const LRESULT result = DefSubclassProc(control, message, wparam, lparam);
         arriving_by_mouse_ = false;
         return result;
+      }
+      break;
+    case WM_LBUTTONDBLCLK:
+      // The release before it may have selected the whole row, caret at the
+      // end; the word is the one under the pointer.
+      if (text_box && controller_->DoubleClicked(index)) {
+        const auto at = LOWORD(SendMessageW(control, EM_CHARFROMPOS, 0, lparam));
+        SendMessageW(control, EM_SETSEL, at, at);
+      }
+      break;
+    case WM_KEYDOWN:
+      // Shift+Insert pastes through WM_PASTE as Ctrl+V does; some text boxes
+      // (Wine's) would paste past it.
+      if (text_box && wparam == VK_INSERT && GetKeyState(VK_SHIFT) < 0 &&
+          GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
+        SendMessageW(control, WM_PASTE, 0, 0);
+        return 0;
+      }
+      break;
+    case BM_SETSTYLE:
+      // The window has no default button: the dialog manager would give a
+      // focused button the default look and leave it there.
+      if ((wparam & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+        wparam = (wparam & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_PUSHBUTTON;
+      }
+      break;
+    case WM_GETOBJECT:
+      if (const LRESULT named =
+              NamedClientObject(control, wparam, lparam, form::At(index).accessible_name)) {
+        return named;
       }
       break;
     case WM_LBUTTONUP:

@@ -47,8 +47,9 @@ class FormWindow final : public FormView {
   LRESULT HandleEdit(HWND edit, UINT message, WPARAM wparam, LPARAM lparam);
 
   void CreateControls();
-  // Places the controls and sets the window's size and font for `dpi`.
-  void Layout(UINT dpi);
+  // Sets the font and icons for `dpi` and places the controls for them;
+  // sizes the window to fit when `size_window`.
+  void Layout(UINT dpi, bool size_window);
   void ShowReport(TextView report) override;
   void FocusAndSelect(int control, int start, int length) override;
   int IndexOf(HWND control) const;
@@ -59,6 +60,8 @@ class FormWindow final : public FormView {
   std::unique_ptr<FormController> controller_;
   HWND saved_focus_ = nullptr;  // the control to give the focus back to
   HFONT font_ = nullptr;
+  HICON icon_big_ = nullptr;
+  HICON icon_small_ = nullptr;
   UINT dpi_ = 96;
   POINT press_{};  // the last left-button press in a text box
   bool arriving_by_mouse_ = false;

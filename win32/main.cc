@@ -9,7 +9,10 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
+  // The controls' accessible objects are COM objects.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   const auto window = zolm::win32::FormWindow::Create(instance, show);
-  if (window == nullptr) return 1;
-  return window->Run();
+  const int status = window != nullptr ? window->Run() : 1;
+  if (SUCCEEDED(com)) CoUninitialize();
+  return status;
 }

@@ -110,6 +110,43 @@ class Form1Test : public QObject {
             stack.indexOf(form_->TextBox(Field::tCus)));
   }
 
+  // With the desktop's fonts at 150%, every caption and box holds its text
+  // and the window holds every control, none over another's text.
+  void largerFontFits() {
+    const QFont normal = QApplication::font();
+    QFont large = normal;
+    large.setPointSizeF(normal.pointSizeF() * 1.5);
+    QApplication::setFont(large);
+    Form1 form;
+    QApplication::setFont(normal);
+    const QFontMetrics font(large);
+    const QRect window = form.rect();
+    const QList<QWidget*> controls = form.findChildren<QWidget*>();
+    for (QWidget* control : controls) {
+      const QString name = control->objectName();
+      QVERIFY2(window.contains(control->geometry()), qPrintable(name));
+      QString text;
+      if (auto* label = qobject_cast<QLabel*>(control)) text = label->text();
+      if (auto* button = qobject_cast<QPushButton*>(control)) text = button->text();
+      const int text_width = font.boundingRect(text).width();
+      QVERIFY2(control->width() >= text_width, qPrintable(name));
+      QVERIFY2(control->height() >= font.height() + (text.isEmpty() ? 4 : 0), qPrintable(name));
+      // What covers text: a caption's text, any other control whole.
+      const auto covered = [&](QWidget* c) {
+        auto* label = qobject_cast<QLabel*>(c);
+        QRect r = c->geometry();
+        if (label != nullptr) r.setWidth(font.boundingRect(label->text()).width());
+        return r;
+      };
+      for (QWidget* other : controls) {
+        if (other != control) {
+          QVERIFY2(!covered(control).intersects(covered(other)),
+                   qPrintable(name + " and " + other->objectName()));
+        }
+      }
+    }
+  }
+
   void startState() {
     QLineEdit* cus = form_->TextBox(Field::tCus);
     QTRY_COMPARE(QApplication::focusWidget(), cus);

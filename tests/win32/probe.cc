@@ -3,14 +3,25 @@
 // one line per fact, UTF-8:
 //   probe state   focus NAME, then NAME START END TEXT for each text box,
 //                 and report TEXT while an error report is shown
+//                 default NAME for a button with the default-button look
 //   probe places  client X Y W H, then NAME X Y W H for each control, in
 //                 screen pixels
+//   probe names   NAME ACCESSIBLE-NAME for each box and button, as
+//                 AccessibleObjectFromWindow and get_accName give them
+//   probe fits    NAME for each control whose text its font does not fit
+//   probe message-font [PX] sets the system's message font to PX pixels, or
+//                 prints its height in pixels
+//   probe set NAME CHARACTER COUNT   fills a text box with COUNT copies of
+//                 an ASCII character, as a paste of that text would
+//   probe click NAME   clicks a button without waiting for what it does
 // Exits 1 when no window is found.
 #include <fcntl.h>
 #include <io.h>
+#include <oleacc.h>
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "engine/form.h"
@@ -68,10 +79,97 @@ BOOL CALLBACK FindReport(HWND hwnd, LPARAM data) {
 int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);  // LF line ends
   const std::string what = argc > 1 ? argv[1] : "state";
+  if (what == "message-font") {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    if (argc < 3) {
+      std::printf("%ld\n", -metrics.lfMessageFont.lfHeight);
+      return 0;
+    }
+    metrics.lfMessageFont.lfHeight = -std::atoi(argv[2]);
+    return SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics,
+                                 SPIF_UPDATEINIFILE | SPIF_SENDCHANGE)
+               ? 0
+               : 1;
+  }
   HWND form = FindWindowW(zolm::win32::kWindowClass, nullptr);
   if (form == nullptr) return 1;
   DWORD process = 0;
   const DWORD thread = GetWindowThreadProcessId(form, &process);
+  const auto control_named = [form](const std::string& name) {
+    return GetDlgItem(form, zolm::win32::ControlId(zolm::form::IndexOf(name)));
+  };
+  if (what == "set" && argc > 4) {
+    const std::wstring text(static_cast<std::size_t>(std::atoi(argv[4])),
+                            static_cast<wchar_t>(argv[3][0]));
+    SendMessageW(control_named(argv[2]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    return 0;
+  }
+  if (what == "click" && argc > 2) {
+    PostMessageW(control_named(argv[2]), BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (what == "names") {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    for (std::size_t i = 0; i < zolm::form::kControls.size(); ++i) {
+      if (zolm::form::kControls[i].kind == zolm::form::Kind::kLabel) continue;
+      HWND control = GetDlgItem(form, zolm::win32::ControlId(static_cast<int>(i)));
+      IAccessible* accessible = nullptr;
+      std::wstring name = L"(none)";
+      const HRESULT hr =
+          AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                     __uuidof(IAccessible), reinterpret_cast<void**>(&accessible));
+      if (SUCCEEDED(hr)) {
+        VARIANT self;
+        VariantInit(&self);
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR got = nullptr;
+        if (SUCCEEDED(accessible->get_accName(self, &got)) && got != nullptr) {
+          name = got;
+          SysFreeString(got);
+        }
+        accessible->Release();
+      }
+      std::printf("%s %s\n", zolm::form::kControls[i].name, Utf8(name).c_str());
+    }
+    CoUninitialize();
+    return 0;
+  }
+  if (what == "fits") {
+    // The system's message font, which the window uses (a font handle is
+    // the window's own process's).
+    NONCLIENTMETRICSW system{};
+    system.cbSize = sizeof system;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof system, &system, 0);
+    HFONT font = CreateFontIndirectW(&system.lfMessageFont);
+    for (std::size_t i = 0; i < zolm::form::kControls.size(); ++i) {
+      const zolm::form::Control& c = zolm::form::kControls[i];
+      HWND control = GetDlgItem(form, zolm::win32::ControlId(static_cast<int>(i)));
+      HDC dc = GetDC(control);
+      HGDIOBJ old = SelectObject(dc, font);
+      TEXTMETRICW metrics{};
+      GetTextMetricsW(dc, &metrics);
+      const std::wstring text = TextOf(control);
+      SIZE extent{};
+      GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+      SelectObject(dc, old);
+      ReleaseDC(control, dc);
+      RECT client;
+      GetClientRect(control, &client);
+      // A box's line, a caption's text, a button's caption within its edge.
+      const int edge = c.kind == zolm::form::Kind::kButton ? 2 * GetSystemMetrics(SM_CXEDGE) : 0;
+      const bool fits = metrics.tmHeight <= client.bottom &&
+                        (c.kind == zolm::form::Kind::kTextBox || extent.cx + edge <= client.right);
+      if (!fits) {
+        std::printf("%s %ld x %ld for %ld x %ld\n", c.name, client.right, client.bottom,
+                    extent.cx + edge, metrics.tmHeight);
+      }
+    }
+    DeleteObject(font);
+    return 0;
+  }
   if (what == "places") {
     RECT client;
     GetClientRect(form, &client);
@@ -96,6 +194,13 @@ int main(int argc, char** argv) {
     const auto selection = static_cast<DWORD>(SendMessageW(edit, EM_GETSEL, 0, 0));
     std::printf("%s %u %u %s\n", zolm::form::kControls[i].name, LOWORD(selection),
                 HIWORD(selection), Utf8(TextOf(edit)).c_str());
+  }
+  for (std::size_t i = 0; i < zolm::form::kControls.size(); ++i) {
+    if (zolm::form::kControls[i].kind != zolm::form::Kind::kButton) continue;
+    HWND button = GetDlgItem(form, zolm::win32::ControlId(static_cast<int>(i)));
+    if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+      std::printf("default %s\n", zolm::form::kControls[i].name);
+    }
   }
   Report report{process};
   EnumWindows(FindReport, reinterpret_cast<LPARAM>(&report));
