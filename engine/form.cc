@@ -33,7 +33,8 @@ Placement Place(const FontMetrics& m) {
   int widest_button = 0;
   for (int i = 0; i < kControlCount; ++i) {
     const int width = m.caption_widths[static_cast<std::size_t>(i)];
-    if (At(i).kind == Kind::kLabel && i != kCredit) widest_caption = std::max(widest_caption, width);
+    if (At(i).kind == Kind::kLabel && i != kCredit)
+      widest_caption = std::max(widest_caption, width);
     if (At(i).kind == Kind::kButton) widest_button = std::max(widest_button, width);
   }
   // Columns: a caption's text stays clear of its box.
@@ -44,13 +45,13 @@ Placement Place(const FontMetrics& m) {
   const int box_height = std::max(box.height, m.line_height + m.box_frame);
   const int button_height = std::max(button.height, m.line_height + m.button_frame_y);
   const int caption_height = std::max(caption.height, m.line_height);
-  const int row_growth = std::max({box_height - box.height, button_height - button.height,
-                                   caption_height - caption.height});
+  const int row_growth = std::max(
+      {box_height - box.height, button_height - button.height, caption_height - caption.height});
   const int credit_shift =
       3 * row_growth + std::max(box_height - box.height, caption_height - caption.height);
   const int credit_height = std::max(credit.height, m.line_height);
-  const int credit_width = std::max(
-      credit.width, m.caption_widths[static_cast<std::size_t>(kCredit)]);
+  const int credit_width =
+      std::max(credit.width, m.caption_widths[static_cast<std::size_t>(kCredit)]);
 
   Placement placement;
   for (int i = 0; i < kControlCount; ++i) {
