@@ -41,15 +41,31 @@ for page in zolm zolm-converter; do
   grep -q "^\.TH .* \"[^\"]* $version\" " "build-package/docs/$page.1" || fail "the version in $page.1"
 done
 head -1 build-package/docs/changelog | grep -q "($version)" || fail "the changelog's version"
+release_date="$(sed -n 's/^set(ZOLM_RELEASE_DATE \(.*\))$/\1/p' CMakeLists.txt)"
+changelog_date="$(sed -n 's/^ -- .*  //p' build-package/docs/changelog | head -1)"
+[ "$(date -u -d "$changelog_date" +%F)" = "$release_date" ] ||
+  fail "the changelog's date $changelog_date is not $release_date"
+grep -q "<release version=\"$version\" date=\"$release_date\"" \
+  build-package/docs/org.zolm.converter.metainfo.xml || fail "the metainfo's release date"
+(cd build-package && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS"
 
-echo "-- reproducible"
-cp "$deb" "$deb.first"
-rm -rf build-package.second
-mv build-package build-package.second
-tools/package.sh >/dev/null
-cmp "$deb" "build-package.second/$(basename "$deb").first" || fail "two builds differ"
-rm -rf build-package.second
-echo "two builds are byte-identical"
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1 && [ -e .git ]; then
+  echo "-- the source release is the commit"
+  diff <(tar -tJf "$source_release" | grep -v '/$' | sed "s|^zolm-converter-$version/||" | sort) \
+    <(git ls-tree -r --name-only HEAD | sort) >/dev/null || fail "the source release's files"
+  echo "exactly the commit's $(git ls-tree -r --name-only HEAD | wc -l) tracked files"
+
+  echo "-- reproducible from any clone"
+  clone="$(mktemp -d)"
+  git clone -q . "$clone/zolm"
+  (cd "$clone/zolm" && git checkout -q "$(git -C "$OLDPWD" rev-parse HEAD)" && tools/package.sh >/dev/null)
+  for file in "$deb" "$source_release"; do
+    cmp "$file" "$clone/zolm/build-package/$(basename "$file")" ||
+      { rm -rf "$clone"; fail "a fresh clone made another $(basename "$file")"; }
+  done
+  rm -rf "$clone"
+  echo "a fresh clone gives byte-identical .deb and source release"
+fi
 
 echo "-- install"
 if dpkg-query -W zolm-converter >/dev/null 2>&1; then apt-get purge -y -qq zolm-converter; fi

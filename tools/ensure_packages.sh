@@ -26,11 +26,11 @@ DESKTOP_TEST_PACKAGES=(xvfb openbox xdotool xclip x11-utils)
 
 # What making the Debian package needs (CPack finds the libraries with
 # dpkg-shlibdeps and the binaries with file).
-PACKAGE_PACKAGES=(dpkg-dev file)
+PACKAGE_PACKAGES=(dpkg-dev file git xz-utils)
 
 # What checking the package needs.
 PACKAGE_CHECK_PACKAGES=(lintian appstream desktop-file-utils xvfb xauth mandoc xz-utils)
 
 # What building the Windows programs and testing them under Wine needs.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine
-  wine64 googletest libcli11-dev wixl zip unzip)
+  wine64 googletest libcli11-dev wixl msitools zip unzip faketime git)

@@ -5,6 +5,8 @@
 # cmake/mingw-w64-x86_64.cmake, builds, checks that every program imports
 # system DLLs only, runs ctest with Wine as the emulator, then the window's
 # end-to-end test on a virtual X session (tests/win32/desktop_test.sh).
+# The release files get SHA256SUMS and winget manifests beside them, and a
+# build from a fresh clone of the commit must give the same bytes.
 #
 # Wine runs in a prefix of its own inside build-windows/ (never ~/.wine),
 # without debug output; its server is ended on that prefix when the script
@@ -41,11 +43,19 @@ fi
 
 werror=OFF
 if [ "${CI:-}" = "true" ]; then werror=ON; fi
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" \
-  -DZOLM_GTEST_SOURCE=/usr/src/googletest -DZOLM_BENCH=OFF \
-  -DZOLM_WERROR="$werror"
+# Every time stamp in the release files is the last commit's.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH="$(git log -1 --format=%ct 2>/dev/null || stat -c %Y CMakeLists.txt)"
+fi
+export SOURCE_DATE_EPOCH
+configure() {  # configure FOLDER OPTIONS...
+  local folder="$1"
+  shift
+  cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" -DZOLM_BENCH=OFF "$@"
+}
+configure "$build" -DZOLM_GTEST_SOURCE=/usr/src/googletest -DZOLM_WERROR="$werror"
 cmake --build "$build"
 
 # Every program imports only DLLs that every Windows from 7 on has (no
@@ -76,7 +86,64 @@ for file in zolm-converter.exe zolm.exe LICENSE.txt README.txt; do
 done
 [ "$("$wine" "$build/zolm.exe" --version)" = "zolm $version" ] ||
   { echo "windows: zolm.exe --version is not $version" >&2; exit 1; }
-echo "windows: $release.msi and $release.zip"
+(cd "$build" && sha256sum "$(basename "$release").msi" "$(basename "$release").zip" >SHA256SUMS &&
+  sha256sum --quiet -c SHA256SUMS) || { echo "windows: SHA256SUMS do not verify" >&2; exit 1; }
+echo "windows: $release.msi and $release.zip, SHA256SUMS"
+
+# winget manifests for the MSI (the winget-pkgs layout, schema 1.6). The
+# installer's address is the publisher's to fill in.
+product_code="$(msiinfo export "$release.msi" Property | tr -d '\r' | sed -n 's/^ProductCode\t//p')"
+[ -n "$product_code" ] || { echo "windows: the MSI has no ProductCode" >&2; exit 1; }
+msi_sha256="$(sha256sum "$release.msi" | cut -d' ' -f1 | tr a-f A-F)"
+winget="$build/winget"
+id=Zolm.ZolmConverter
+rm -rf "$winget"
+mkdir -p "$winget"
+manifest() {  # manifest FILE TYPE: the common head, standard input, the tail
+  {
+    echo "# yaml-language-server: \$schema=https://aka.ms/winget-manifest.$2.1.6.0.schema.json"
+    echo "PackageIdentifier: $id"
+    echo "PackageVersion: $version"
+    cat
+    echo "ManifestType: $2"
+    echo "ManifestVersion: 1.6.0"
+  } >"$winget/$1"
+}
+manifest "$id.yaml" version <<<"DefaultLocale: en-US"
+manifest "$id.installer.yaml" installer <<MANIFEST
+MinimumOSVersion: 6.1.7601.0
+InstallerType: wix
+Scope: user
+UpgradeBehavior: install
+ProductCode: '$product_code'
+Installers:
+- Architecture: x64
+  # Where the publisher serves $(basename "$release").msi: fill in.
+  InstallerUrl: https://publisher.invalid/$(basename "$release").msi
+  InstallerSha256: $msi_sha256
+MANIFEST
+manifest "$id.locale.en-US.yaml" defaultLocale <<MANIFEST
+PackageLocale: en-US
+Publisher: The Zolm Converter developers
+PackageName: Zolm Converter
+License: MIT
+ShortDescription: Show a text as its character codes and convert between them
+Moniker: zolm
+MANIFEST
+echo "windows: winget manifests in $winget"
+
+# The same commit from a fresh clone gives the same bytes.
+clone="$(mktemp -d)"
+git clone -q . "$clone/zolm"
+git -C "$clone/zolm" checkout -q "$(git rev-parse HEAD)"
+(cd "$clone/zolm" && configure build-windows -DZOLM_TESTS=OFF >/dev/null &&
+  cmake --build build-windows >/dev/null)
+for file in zolm-converter.exe zolm.exe "$(basename "$release").msi" "$(basename "$release").zip"; do
+  cmp "$build/$file" "$clone/zolm/build-windows/$file" ||
+    { rm -rf "$clone"; echo "windows: a fresh clone made another $file" >&2; exit 1; }
+done
+rm -rf "$clone"
+echo "windows: a fresh clone gives byte-identical programs, MSI and zip"
 
 # The window, driven as a person would, on a display of its own; then the
 # installer's round trip.
