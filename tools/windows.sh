@@ -30,7 +30,11 @@ export WINEPREFIX="$PWD/$build/wine-prefix" WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko installer prompts on the prefix's first start.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
-cleanup() { wineserver -k 2>/dev/null || true; }
+clone=""
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  [ -z "$clone" ] || rm -rf "$clone"
+}
 trap cleanup EXIT
 # One server for the whole run, so that each program starts in milliseconds.
 mkdir -p "$WINEPREFIX"
@@ -140,12 +144,11 @@ git -C "$clone/zolm" checkout -q "$(git rev-parse HEAD)"
   cmake --build build-windows >/dev/null)
 for file in zolm-converter.exe zolm.exe "$(basename "$release").msi" "$(basename "$release").zip"; do
   cmp "$build/$file" "$clone/zolm/build-windows/$file" ||
-    { rm -rf "$clone"; echo "windows: a fresh clone made another $file" >&2; exit 1; }
+    { echo "windows: a fresh clone made another $file" >&2; exit 1; }
 done
-rm -rf "$clone"
 echo "windows: a fresh clone gives byte-identical programs, MSI and zip"
 
 # The window, driven as a person would, on a display of its own; then the
 # installer's round trip.
 tests/win32/desktop_test.sh "$build"
-tests/win32/install_test.sh "$build"
+tests/win32/install_test.sh "$build" "$clone/zolm/build-windows/$(basename "$release").msi"

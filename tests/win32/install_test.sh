@@ -4,7 +4,8 @@
 # place, an entry in the installed-programs list, the installed zolm.exe
 # converting and the installed window showing on a virtual screen, then
 # msiexec /x /qn leaving nothing behind. Usage: tests/win32/install_test.sh
-# [BUILD_FOLDER]. Bounded to two minutes; Wine's server on the build's
+# [BUILD_FOLDER [SECOND_MSI]], SECOND_MSI another build of the same version,
+# installed over the first. Bounded to two minutes; Wine's server on the build's
 # prefix is ended at the end, every other process by its id.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
@@ -52,6 +53,14 @@ grep -q "DisplayVersion *REG_SZ *$version$" "$work/entry" || fail "the entry's v
 grep -q "Publisher *REG_SZ *The Zolm Converter developers$" "$work/entry" || fail "the publisher"
 grep -q "ProductIcon *REG_SZ .*ZolmIcon.ico$" "$work/entry" || fail "the entry's icon"
 echo "ok: installed for this user: programs, licence, shortcut, entry $version"
+
+# Another build of the same version (or the same file) installed again is
+# the same product: still one entry, and removing it removes everything.
+"$wine" msiexec /i "$(winepath -w "${2:-$msi}")" /qn
+entries="$(entry | grep -c "DisplayName *REG_SZ *Zolm Converter$")"
+[ "$entries" -eq 1 ] || fail "installed twice: $entries installed-programs entries"
+grep -q "ARPNOREPAIR\|NoRepair *REG_DWORD *0x1" <(entry) || fail "the entry offers a repair"
+echo "ok: installed again, still one entry, without repair"
 
 [ "$("$wine" "$folder/zolm.exe" --from ascii --to hex Hi)" = "48 69" ] ||
   fail "the installed zolm.exe does not convert"
