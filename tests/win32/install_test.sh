@@ -59,8 +59,19 @@ echo "ok: installed for this user: programs, licence, shortcut, entry $version"
 "$wine" msiexec /i "$(winepath -w "${2:-$msi}")" /qn
 entries="$(entry | grep -c "DisplayName *REG_SZ *Zolm Converter$")"
 [ "$entries" -eq 1 ] || fail "installed twice: $entries installed-programs entries"
-grep -q "ARPNOREPAIR\|NoRepair *REG_DWORD *0x1" <(entry) || fail "the entry offers a repair"
-echo "ok: installed again, still one entry, without repair"
+grep -q "NoRepair *REG_DWORD *0x1" <(entry) || fail "the entry offers a repair"
+grep -q "InstallLocation *REG_SZ *.*\\\\Programs\\\\Zolm Converter\\\\$" <(entry) ||
+  fail "the entry has no install location"
+echo "ok: installed again, still one entry, without repair, with its location"
+
+user_path() { "$wine" reg query 'HKCU\Environment' /v Path 2>/dev/null | tr -d '\r'; }
+user_path | grep -q 'Programs\\Zolm Converter' || fail "the install folder is not on the user's PATH"
+# A new console finds zolm by its name.
+wineserver -k
+wineserver -p || fail "wineserver did not start again"
+[ "$("$wine" cmd /c zolm --version | tr -d '\r')" = "zolm $version" ] ||
+  fail "zolm is not found from a new console"
+echo "ok: zolm runs from a new console by its name"
 
 [ "$("$wine" "$folder/zolm.exe" --from ascii --to hex Hi)" = "48 69" ] ||
   fail "the installed zolm.exe does not convert"
@@ -80,6 +91,7 @@ echo "ok: the installed window shows"
 [ ! -e "$shortcut" ] || fail "the shortcut was left behind"
 entry | grep -q "Zolm Converter" && fail "the installed-programs entry was left behind"
 "$wine" reg query 'HKCU\Software\Zolm Converter' >/dev/null 2>&1 && fail "registry values left behind"
+user_path | grep -q 'Zolm Converter' && fail "the install folder is left on the user's PATH"
 left="$(find "$(unix_path USERPROFILE)" -iname '*zolm*' | head -3)"
 [ -z "$left" ] || fail "left behind: $left"
 echo "ok: uninstalled, nothing left behind"
