@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes the Debian package and the source release and checks them as Debian
-# would: lintian (no warnings), appstreamcli (pedantic), desktop-file-validate,
+# Makes the Debian packages and the source release and checks them as Debian
+# would: lintian (no warnings) on both packages, zolm needing no toolkit, appstreamcli (pedantic), desktop-file-validate,
 # mandoc on both man pages, every version string against the project's, two
 # builds byte for byte; then installs the package with apt-get, checks the
 # installed programs without a display, starts the window on a virtual
@@ -18,14 +18,22 @@ fail() {
 }
 
 made="$(tools/package.sh)"
-deb="$(grep '\.deb$' <<<"$made")"
+cli_deb="$(grep '/zolm_[^/]*\.deb$' <<<"$made")"
+deb="$(grep '/zolm-converter_[^/]*\.deb$' <<<"$made")"
 source_release="$(grep '\.tar\.xz$' <<<"$made")"
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-package/CMakeCache.txt)"
-echo "package: $deb"
+echo "packages: $cli_deb $deb"
 echo "source: $source_release"
 
 echo "-- lintian"
-lintian --fail-on warning "$deb"
+lintian --fail-on warning "$cli_deb" "$deb"
+
+echo "-- zolm needs no toolkit"
+cli_depends="$(dpkg-deb -f "$cli_deb" Depends)"
+grep -qiE 'qt|libgl|x11' <<<"$cli_depends" && fail "zolm depends on $cli_depends"
+dpkg-deb -c "$cli_deb" | grep -q '/usr/bin/zolm-converter$' && fail "zolm holds the window"
+dpkg-deb -f "$deb" Depends | grep -q "zolm (= $version)" || fail "zolm-converter does not depend on zolm"
+echo "zolm depends on $cli_depends only"
 echo "-- appstreamcli"
 appstreamcli validate --pedantic --no-net build-package/docs/org.zolm.converter.metainfo.xml
 echo "-- desktop-file-validate"
@@ -34,7 +42,9 @@ echo "-- mandoc"
 mandoc -T lint build-package/docs/zolm.1 build-package/docs/zolm-converter.1
 
 echo "-- one version: $version"
-[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "the package's version"
+for package in "$cli_deb" "$deb"; do
+  [ "$(dpkg-deb -f "$package" Version)" = "$version" ] || fail "the version of $package"
+done
 grep -q "<release version=\"$version\"" build-package/docs/org.zolm.converter.metainfo.xml ||
   fail "the metainfo's release"
 for page in zolm zolm-converter; do
@@ -59,19 +69,21 @@ if git rev-parse --is-inside-work-tree >/dev/null 2>&1 && [ -e .git ]; then
   clone="$(mktemp -d)"
   git clone -q . "$clone/zolm"
   (cd "$clone/zolm" && git checkout -q "$(git -C "$OLDPWD" rev-parse HEAD)" && tools/package.sh >/dev/null)
-  for file in "$deb" "$source_release"; do
+  for file in "$cli_deb" "$deb" "$source_release"; do
     cmp "$file" "$clone/zolm/build-package/$(basename "$file")" ||
       { rm -rf "$clone"; fail "a fresh clone made another $(basename "$file")"; }
   done
   rm -rf "$clone"
-  echo "a fresh clone gives byte-identical .deb and source release"
+  echo "a fresh clone gives byte-identical .debs and source release"
 fi
 
 echo "-- install"
-if dpkg-query -W zolm-converter >/dev/null 2>&1; then apt-get purge -y -qq zolm-converter; fi
-install() { DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null; }
+for package in zolm-converter zolm; do
+  if dpkg-query -W "$package" >/dev/null 2>&1; then apt-get purge -y -qq "$package"; fi
+done
+install() { DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$cli_deb" "$deb" >/dev/null; }
 install || { apt-get update -qq && install; }
-mapfile -t files < <(dpkg -L zolm-converter | while read -r f; do [ -f "$f" ] && echo "$f"; done)
+mapfile -t files < <(dpkg -L zolm zolm-converter | while read -r f; do [ -f "$f" ] && echo "$f"; done)
 echo "installed ${#files[@]} files"
 [ "$(/usr/bin/zolm --version)" = "zolm $version" ] || fail "zolm --version"
 [ "$(env -u DISPLAY /usr/bin/zolm-converter --version)" = "zolm-converter $version" ] ||
@@ -115,7 +127,7 @@ wait "$program" 2>/dev/null || true
 echo "window shown, program closed"
 
 echo "-- purge"
-DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq zolm-converter >/dev/null
+DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq zolm-converter zolm >/dev/null
 for f in "${files[@]}"; do
   [ ! -e "$f" ] || { echo "left behind after purge: $f" >&2; exit 1; }
 done

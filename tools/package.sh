@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Makes the Debian package and the source release: a release build in
+# Makes the Debian packages (zolm, the command line; zolm-converter, the
+# window) and the source release: a release build in
 # build-package/, then CPack; the source release is the commit's tracked
 # files (git archive), or the tree where there is no git (inside an unpacked
 # source release). Writes SHA256SUMS beside them and prints the paths of the
-# .deb and the .tar.xz. Reproducible: every time stamp is SOURCE_DATE_EPOCH,
+# .debs and the .tar.xz. Reproducible: every time stamp is SOURCE_DATE_EPOCH,
 # by default the time of the last commit, set before anything is built, so
 # any clone of a commit gives the same bytes.
 # Install the package with: apt-get install ./<its path>
@@ -28,14 +29,14 @@ cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DZOLM_TESTS=OFF
 cmake --build build-package >/dev/null
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-package/CMakeCache.txt)"
 source_release="build-package/zolm-converter-$version.tar.xz"
-rm -f build-package/zolm-converter_*.deb "$source_release" build-package/SHA256SUMS
+rm -f build-package/zolm*_*.deb "$source_release" build-package/SHA256SUMS
 (cd build-package && cpack -G DEB >/dev/null)
 if $in_git; then
   git archive --format=tar --prefix="zolm-converter-$version/" HEAD | xz -T1 -9 >"$source_release"
 else
   (cd build-package && cpack --config CPackSourceConfig.cmake >/dev/null)
 fi
-(cd build-package && sha256sum zolm-converter_"$version"_*.deb "$(basename "$source_release")" \
-  >SHA256SUMS)
-ls "$PWD"/build-package/zolm-converter_"$version"_*.deb
+(cd build-package && sha256sum zolm_"$version"_*.deb zolm-converter_"$version"_*.deb \
+  "$(basename "$source_release")" >SHA256SUMS)
+ls "$PWD"/build-package/zolm_"$version"_*.deb "$PWD"/build-package/zolm-converter_"$version"_*.deb
 ls "$PWD/$source_release"
