@@ -22,8 +22,14 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
     SOURCE_DATE_EPOCH="$(stat -c %Y CMakeLists.txt)"
   fi
 fi
-# Before the build: Qt's resource compiler embeds the icons' times.
+# Before the build: Qt's resource compiler embeds the icons' times. A build
+# made at another time is made anew, as nothing tells ninja the time changed.
 export SOURCE_DATE_EPOCH QT_RCC_SOURCE_DATE_OVERRIDE="$SOURCE_DATE_EPOCH"
+if [ "$(cat build-package/source-date-epoch 2>/dev/null)" != "$SOURCE_DATE_EPOCH" ]; then
+  rm -rf build-package
+  mkdir -p build-package
+  echo "$SOURCE_DATE_EPOCH" >build-package/source-date-epoch
+fi
 cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DZOLM_TESTS=OFF \
   -DZOLM_BENCH=OFF -DZOLM_WERROR=ON >/dev/null
 cmake --build build-package >/dev/null
