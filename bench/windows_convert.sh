@@ -13,15 +13,11 @@ build="${1:-build-windows}"
 test_name="windows convert benchmark"
 source tests/lib/x_session.sh
 bounded 600 "$@"
-wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || wine="$(command -v wine)"
-export WINEPREFIX="$PWD/$build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-before_end() { wineserver -k 2>/dev/null; }
+use_wine "$build"
 begin_session
 start_display 1280x720
 start_window_manager
-wineserver -k 2>/dev/null
-wineserver -p || fail "wineserver did not start"
+start_wine_server
 "$wine" "$build/zolm-converter.exe" >/dev/null 2>&1 &
 pids+=($!)
 timeout 20 xdotool search --sync --onlyvisible --name '^Zolm Converter$' >/dev/null ||

@@ -76,3 +76,20 @@ start_window_manager() {
   done
   fail "the window manager did not start: $(cat "$work/openbox.log")"
 }
+
+# use_wine BUILD_FOLDER: sets `wine` (the 64-bit loader) and Wine's
+# environment for the build's own prefix, without debug output or Mono and
+# Gecko prompts; the test's end stops that prefix's server.
+use_wine() {
+  wine=/usr/lib/wine/wine64
+  [ -x "$wine" ] || wine="$(command -v wine)"
+  export WINEPREFIX="$PWD/$1/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  before_end() { wineserver -k 2>/dev/null; }
+}
+
+# A Wine server of this session's own, on its display, kept running until
+# the end.
+start_wine_server() {
+  wineserver -k 2>/dev/null
+  wineserver -p || fail "wineserver did not start"
+}

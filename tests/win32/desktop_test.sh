@@ -16,23 +16,18 @@ test_name="windows desktop test"
 source tests/lib/x_session.sh
 bounded 120 "$@"
 
-wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || wine="$(command -v wine)"
+use_wine "$build"
 need Xvfb openbox xdotool xclip xprop xmessage wineserver "$wine"
 for exe in zolm-converter.exe zolm-probe.exe zolm-tests.exe zolm.exe; do
   [ -f "$build/$exe" ] || { echo "$test_name: $build/$exe is missing" >&2; exit 1; }
 done
 
-export WINEPREFIX="$PWD/$build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-before_end() { wineserver -k 2>/dev/null; }
 on_fail() { [ -s "$work/state" ] && sed 's/^/  /' "$work/state" >&2; }
 begin_session
 start_display 1280x720
 start_window_manager
 
-# A server of this session's own, on this display.
-wineserver -k 2>/dev/null
-wineserver -p || fail "wineserver did not start"
+start_wine_server
 
 set_dpi() { "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
 

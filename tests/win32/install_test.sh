@@ -15,19 +15,15 @@ test_name="install test"
 source tests/lib/x_session.sh
 bounded 120 "$@"
 
-wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || wine="$(command -v wine)"
+use_wine "$build"
 need Xvfb xdotool xprop winepath wineserver "$wine"
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
 msi="$build/zolm-converter-$version-win64.msi"
 [ -f "$msi" ] || { echo "$test_name: $msi is missing" >&2; exit 1; }
 
-export WINEPREFIX="$PWD/$build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-before_end() { wineserver -k 2>/dev/null; }
 begin_session
 start_display 1024x600
-wineserver -k 2>/dev/null
-wineserver -p || fail "wineserver did not start"
+start_wine_server
 
 unix_path() { winepath -u "$("$wine" cmd /c echo "%$1%" | tr -d '\r')" 2>/dev/null; }
 folder="$(unix_path LOCALAPPDATA)/Programs/Zolm Converter"
@@ -67,8 +63,7 @@ echo "ok: installed again, still one entry, without repair, with its location"
 user_path() { "$wine" reg query 'HKCU\Environment' /v Path 2>/dev/null | tr -d '\r'; }
 user_path | grep -q 'Programs\\Zolm Converter' || fail "the install folder is not on the user's PATH"
 # A new console finds zolm by its name.
-wineserver -k
-wineserver -p || fail "wineserver did not start again"
+start_wine_server
 [ "$("$wine" cmd /c zolm --version | tr -d '\r')" = "zolm $version" ] ||
   fail "zolm is not found from a new console"
 echo "ok: zolm runs from a new console by its name"
