@@ -1,11 +1,11 @@
 #include "engine/value_rules.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
-#include <system_error>
+
+#include "engine/internal/decimal.h"
 
 namespace zolm {
 
@@ -92,9 +92,6 @@ struct NumberSyntax {
   bool negative = false;
   std::size_t body_begin = 0;  // first character after the sign
   std::size_t body_end = 0;    // one past the exponent's last digit
-  int significant_digits = 0;  // digits after leading zeros, before any point
-  int leading_fraction_zeros = 0;
-  long long exponent = 0;  // saturated
 };
 
 // Checks the CDbl grammar; false when `s` is no number.
@@ -109,14 +106,10 @@ bool ParseSyntax(TextView s, NumberSyntax& out) {
   out.body_begin = i;
   int digits = 0;
   bool seen_point = false;
-  bool nonzero_seen = false;
   for (; i < n; ++i) {
     const char16_t c = s[i];
     if (IsDigit(c)) {
       ++digits;
-      if (c != u'0') nonzero_seen = true;
-      if (!seen_point && nonzero_seen) ++out.significant_digits;
-      if (seen_point && !nonzero_seen) ++out.leading_fraction_zeros;
     } else if (c == u'.' && !seen_point) {
       seen_point = true;
     } else {
@@ -126,19 +119,10 @@ bool ParseSyntax(TextView s, NumberSyntax& out) {
   if (digits == 0) return false;
   if (i < n && (s[i] == u'e' || s[i] == u'E')) {
     ++i;
-    bool exponent_negative = false;
-    if (i < n && (s[i] == u'+' || s[i] == u'-')) {
-      exponent_negative = s[i] == u'-';
-      ++i;
-    }
+    if (i < n && (s[i] == u'+' || s[i] == u'-')) ++i;
     int exponent_digits = 0;
-    long long exponent = 0;
-    for (; i < n && IsDigit(s[i]); ++i) {
-      ++exponent_digits;
-      if (exponent < 1'000'000'000) exponent = exponent * 10 + (s[i] - u'0');
-    }
+    for (; i < n && IsDigit(s[i]); ++i) ++exponent_digits;
     if (exponent_digits == 0) return false;
-    out.exponent = exponent_negative ? -exponent : exponent;
   }
   out.body_end = i;
   while (i < n && IsBlank(s[i])) ++i;
@@ -222,18 +206,9 @@ double CDbl(TextView s) {
   for (std::size_t i = syntax.body_begin; i < syntax.body_end; ++i) {
     ascii.push_back(static_cast<char>(s[i]));
   }
-  double magnitude = 0.0;
-  const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), magnitude);
-  if (result.ec == std::errc::result_out_of_range) {
-    // Too large overflows; too small is zero.
-    const long long scale = syntax.significant_digits > 0
-                                ? syntax.exponent + syntax.significant_digits - 1
-                                : syntax.exponent - syntax.leading_fraction_zeros - 1;
-    if (scale >= 0) Raise(kOverflow);
-    magnitude = 0.0;
-  } else if (result.ec != std::errc() || result.ptr != ascii.data() + ascii.size()) {
-    Raise(kTypeMismatch);
-  }
+  // One reading for every platform: strtod follows the C locale, and
+  // from_chars for doubles is not in every standard library we build with.
+  const double magnitude = decimal::Read(ascii);
   if (!std::isfinite(magnitude)) Raise(kOverflow);
   return syntax.negative ? -magnitude : magnitude;
 }

@@ -1,6 +1,12 @@
-// Fuzzes the value rules that read text: CDbl, CInt, CLng, IsNumeric, Asc.
+// Fuzzes the value rules that read text: CDbl, CInt, CLng, IsNumeric, Asc,
+// and the decimal reading beneath CDbl against std::from_chars.
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <string>
 
+#include "engine/internal/decimal.h"
 #include "engine/value_rules.h"
 #include "fuzz/fuzz_input.h"
 
@@ -18,6 +24,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         "CDbl raises only 13 or 6");
   Check(IsNumeric(text) == (cdbl_error != kTypeMismatch), "IsNumeric is CDbl's grammar");
   if (cdbl_error == 0) Check(std::isfinite(number), "CDbl yields a finite number");
+
+  // An unsigned decimal reads to the bit as the standard library reads it.
+  if (!text.empty() && text.front() != u'-' && text.front() != u'+' && text.size() < 2000) {
+    const std::string ascii(text.begin(), text.end());
+    double expected = 0;
+    const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), expected);
+    if (result.ptr == ascii.data() + ascii.size() &&
+        ascii.find_first_not_of("0123456789.eE+-") == std::string::npos) {
+      const double got = decimal::Read(ascii);
+      if (result.ec == std::errc::result_out_of_range) {
+        Check(got == 0.0 || std::isinf(got), "out of range reads as zero or infinity");
+      } else {
+        Check(std::bit_cast<std::uint64_t>(got) == std::bit_cast<std::uint64_t>(expected),
+              "the decimal reading agrees with from_chars");
+      }
+    }
+  }
 
   Integer as_integer;
   const int cint_error = Outcome([&] { as_integer = CInt(text); });

@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <random>
+#include <string>
 
+#include "engine/internal/decimal.h"
 #include "tests/test_support.h"
 
 namespace zolm {
@@ -183,6 +188,76 @@ TEST(CDblTest, AcceptsExactlyTheNumberGrammar) {
       EXPECT_DOUBLE_EQ(value, row.value);
     }
     EXPECT_EQ(IsNumeric(row.text), row.error != kTypeMismatch);
+  }
+}
+
+// The one decimal reading against the standard library's (to the bit), on
+// the hard cases of rounding and range and on generated texts: halfway
+// points, long digit strings, the subnormal range and both ends.
+TEST(DecimalReadingTest, AgreesWithFromChars) {
+  const auto check = [](const std::string& text) {
+    double expected = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), expected);
+    ASSERT_EQ(result.ptr, text.data() + text.size()) << text;
+    if (result.ec == std::errc::result_out_of_range) {
+      // Out of range is zero below and infinity above.
+      const double got = decimal::Read(text);
+      EXPECT_TRUE(got == 0.0 || std::isinf(got)) << text;
+      return;
+    }
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(decimal::Read(text)),
+              std::bit_cast<std::uint64_t>(expected))
+        << text;
+  };
+  for (const char* text : {"0",
+                           "0.000",
+                           "1",
+                           ".5",
+                           "5.",
+                           "2.5",
+                           "0.1",
+                           "9007199254740993",
+                           "9007199254740992.5",
+                           "1.7976931348623157e308",
+                           "1.7976931348623158e308",
+                           "1.7976931348623159e308",
+                           "2.2250738585072011e-308",
+                           "2.2250738585072014e-308",
+                           "4.9e-324",
+                           "5e-324",
+                           "2.4703282292062327e-324",
+                           "2.4703282292062328e-324",
+                           "1e-400",
+                           "1e400",
+                           "3e-320",
+                           "32767.5",
+                           "32766.5",
+                           "2147483647.5",
+                           "0.30000000000000004",
+                           "7.038531e-26",
+                           "1e99999999999999999999",
+                           "1e-99999999999999999999",
+                           "00000.000001e6"}) {
+    check(text);
+  }
+  std::mt19937_64 random(1);
+  std::string text;
+  for (int n = 0; n < 20000; ++n) {
+    text.clear();
+    const int digits = 1 + static_cast<int>(random() % (n % 4 == 0 ? 900 : 30));
+    const int point = static_cast<int>(random() % (digits + 2)) - 1;
+    for (int i = 0; i < digits; ++i) {
+      if (i == point) text += '.';
+      text += static_cast<char>('0' + random() % 10);
+    }
+    if (n % 2 == 0) text += "e" + std::to_string(static_cast<int>(random() % 700) - 350);
+    check(text);
+    // The shortest and a long text of a random double.
+    const double x = std::bit_cast<double>(random() & 0x7FEFFFFFFFFFFFFFull);
+    char buffer[64];
+    check(std::string(buffer, std::to_chars(buffer, buffer + 64, x).ptr));
+    check(std::string(
+        buffer, std::to_chars(buffer, buffer + 64, x, std::chars_format::scientific, 24).ptr));
   }
 }
 
