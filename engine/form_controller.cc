@@ -10,6 +10,18 @@ bool FormController::IsTextBox(int control) {
   return control >= 0 && control < form::kControlCount && form::At(control).field.has_value();
 }
 
+std::optional<ErrorSelection> SelectionAfter(const RuntimeError& error, FieldSet& fields) {
+  if (!error.place()) return std::nullopt;
+  const ErrorPlace& place = *error.place();
+  ErrorSelection selection{form::IndexOf(place.field), 0,
+                           static_cast<int>(fields.ReadText(place.field).size())};
+  if (place.kind == ErrorPlace::Kind::kCode) {
+    selection.start = place.code_start;
+    selection.length = static_cast<int>(place.code.size());
+  }
+  return selection;
+}
+
 void FormController::Click(int control) {
   if (control < 0 || control >= form::kControlCount) return;
   const form::Command command = form::At(control).command;
@@ -20,20 +32,13 @@ void FormController::Click(int control) {
     // The one place a run-time error ends: it is shown, and the window goes
     // on with the fields as the command left them.
     view_.ShowReport(ErrorReportText(error));
-    if (!error.place()) return;
-    const ErrorPlace& place = *error.place();
-    const int box = form::IndexOf(place.field);
-    int start = 0;
-    int length = static_cast<int>(fields_.ReadText(place.field).size());
-    if (place.kind == ErrorPlace::Kind::kCode) {
-      start = place.code_start;
-      length = static_cast<int>(place.code.size());
-    }
+    const auto selection = SelectionAfter(error, fields_);
+    if (!selection) return;
     // The window moves the focus there itself: the focus rule must select
     // the whole text over the selection neither now nor when the window is
     // active again after the report.
-    timing_.Claim(box);
-    view_.FocusAndSelect(box, start, length);
+    timing_.Claim(selection->control);
+    view_.FocusAndSelect(selection->control, selection->start, selection->length);
   }
 }
 
@@ -41,12 +46,16 @@ void FormController::RunFocusRule(int control) {
   if (IsTextBox(control)) FocusRule(fields_, *form::At(control).field);
 }
 
-void FormController::ButtonReleased(int control, bool dragged) {
-  if (timing_.ButtonReleased(control, dragged)) RunFocusRule(control);
+bool FormController::ButtonReleased(int control, bool dragged) {
+  if (!timing_.ButtonReleased(control, dragged)) return false;
+  RunFocusRule(control);
+  return true;
 }
 
-void FormController::ContextMenuOpening(int control) {
-  if (timing_.ContextMenuOpening(control)) RunFocusRule(control);
+bool FormController::ContextMenuOpening(int control) {
+  if (!timing_.ContextMenuOpening(control)) return false;
+  RunFocusRule(control);
+  return true;
 }
 
 }  // namespace zolm

@@ -5,6 +5,8 @@
 #ifndef ZOLM_ENGINE_FORM_CONTROLLER_H_
 #define ZOLM_ENGINE_FORM_CONTROLLER_H_
 
+#include <optional>
+
 #include "engine/field_transforms.h"
 #include "engine/text_box_rules.h"
 #include "engine/value_rules.h"
@@ -24,6 +26,19 @@ class FormView {
   virtual void FocusAndSelect(int control, int start, int length) = 0;
 };
 
+// Where a failed Convert leaves the focus: `length` characters from `start`
+// selected in the text box with tab index `control`.
+struct ErrorSelection {
+  int control = -1;
+  int start = 0;
+  int length = 0;
+};
+
+// The selection after `error` in `fields` as the command left them: the
+// failing code, or the whole row or radix; none when the error names no
+// place.
+std::optional<ErrorSelection> SelectionAfter(const RuntimeError& error, FieldSet& fields);
+
 class FormController {
  public:
   // Both must outlive the controller. `fields` are the face's text boxes.
@@ -36,15 +51,15 @@ class FormController {
   void Click(int control);
 
   // The focus events, as FocusRuleTiming takes them; those that call for
-  // the focus rule run it on the control's field at once, but for
-  // FocusArrived: it answers true when the face is to call RunFocusRule once
-  // the focus change is over.
+  // the focus rule run it on the control's field at once and answer true,
+  // but for FocusArrived: it answers true when the face is to call
+  // RunFocusRule once the focus change is over.
   bool FocusArrived(int control, FocusRuleTiming::Arrival how) {
     return timing_.FocusArrived(control, how) && IsTextBox(control);
   }
   void RunFocusRule(int control);
-  void ButtonReleased(int control, bool dragged);
-  void ContextMenuOpening(int control);
+  bool ButtonReleased(int control, bool dragged);
+  bool ContextMenuOpening(int control);
   bool DoubleClicked(int control) { return timing_.DoubleClicked(control); }
 
  private:
