@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,10 +19,19 @@ struct Exchange {
 };
 
 // Runs the real binary on `requests`, one per line, and returns its lines.
+// ZOLM_DRIVER_COMMAND, a program's path and its arguments separated by
+// spaces, runs another driver instead (the WebAssembly one under node).
 std::vector<std::string> RunDriver(const std::vector<std::string>& requests) {
   std::string input;
   for (const auto& r : requests) input += r + '\n';
-  const auto result = testing::RunProgram(testing::BuiltProgram(ZOLM_DRIVER_PATH), {}, input);
+  std::string program = testing::BuiltProgram(ZOLM_DRIVER_PATH);
+  std::vector<std::string> args;
+  if (const char* command = std::getenv("ZOLM_DRIVER_COMMAND"); command && *command) {
+    std::istringstream words(command);
+    words >> program;
+    for (std::string word; words >> word;) args.push_back(word);
+  }
+  const auto result = testing::RunProgram(program, args, input);
   std::vector<std::string> lines;
   std::string current;
   for (const char c : result.out) {

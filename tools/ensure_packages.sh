@@ -34,3 +34,8 @@ PACKAGE_CHECK_PACKAGES=(lintian appstream desktop-file-utils xvfb xauth mandoc x
 # What building the Windows programs and testing them under Wine needs.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine
   wine64 googletest libcli11-dev wixl msitools zip unzip faketime git)
+
+# What building the web page and testing it in browsers needs (emscripten's
+# optimizer needs node-acorn).
+WEB_PACKAGES=(emscripten node-acorn nodejs cmake ninja-build g++ libgtest-dev chromium firefox-esr
+  fonts-dejavu-core unzip git)

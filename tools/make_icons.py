@@ -8,7 +8,8 @@ around the tile) is made from the 16 and 32 pixel pictures by whole-number
 scaling with nearest-neighbour sampling, so it stays crisp pixel art; 24 is
 the 16 pixel picture centred. The Windows programs' icon, resources/zolm.ico,
 holds the 16, 24, 32, 48 and 64 pixel images of that set as 32-bit bitmaps
-and the 256 pixel one as a PNG, as Windows expects.
+and the 256 pixel one as a PNG, as Windows expects. The web page's icons,
+resources/web/icon-192.png and icon-512.png, are the 32 pixel picture scaled.
 Run it again after changing the drawing; the PNGs are checked in.
 """
 import os
@@ -107,6 +108,13 @@ def main():
         else:
             entries.append((size, dib(sizes[size], palette16)))
     ico(os.path.join(OUT, "zolm.ico"), entries)
+
+    # The web page's installable icons: the 32 pixel picture scaled whole.
+    folder = os.path.join(OUT, "web")
+    os.makedirs(folder, exist_ok=True)
+    for size in (192, 512):
+        png(os.path.join(folder, f"icon-{size}.png"), scaled(large, size // 32), palette16, 4,
+            transparent=0)
 
 
 def dib(pixels, palette):

@@ -1,0 +1,314 @@
+// The web page in Debian's Chromium and Firefox, headless, as a person uses
+// it: controls found by their accessible names, keys and clicks, the report
+// dialog, the address, a phone's width, offline use, and axe-core's WCAG
+// 2.2 A and AA rules. ZOLM_WEB names the folder tools/web.sh built.
+import { after, before, describe, test } from "node:test";
+import assert from "node:assert/strict";
+import { createReadStream, existsSync, readFileSync } from "node:fs";
+import { createServer } from "node:http";
+import { createRequire } from "node:module";
+import { extname, join, resolve } from "node:path";
+import puppeteer from "puppeteer-core";
+
+const require = createRequire(import.meta.url);
+const axeSource = readFileSync(require.resolve("axe-core/axe.min.js"), "utf8");
+const web = resolve(process.env.ZOLM_WEB ?? "../../build-web");
+const single = "file://" + join(web, "zolm-converter.html");
+
+const browsers = [
+  {
+    name: "chromium",
+    options: {
+      browser: "chrome",
+      executablePath: "/usr/bin/chromium",
+      args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+             "--disable-background-networking", "--disable-component-update", "--disable-sync"],
+    },
+  },
+  {
+    name: "firefox",
+    options: { browser: "firefox", executablePath: "/usr/bin/firefox-esr", protocol: "webDriverBiDi" },
+  },
+].filter((b) => existsSync(b.options.executablePath));
+
+const by = (name) => `[aria-label="${name}"]`;
+const NAMES = ["Custom codes", "Radix", "Hex codes", "Ascii text", "Decimal codes",
+               "Convert hex codes", "Convert Ascii text", "Convert decimal codes", "Convert custom codes"];
+const ROWS = { custom: "Custom codes", radix: "Radix", hex: "Hex codes", ascii: "Ascii text", decimal: "Decimal codes" };
+
+async function open(browser, url, viewport = { width: 1100, height: 600 }) {
+  const page = await browser.newPage();
+  await page.setViewport(viewport);
+  await page.goto(url);
+  await page.waitForSelector("body.ready");
+  return page;
+}
+const rows = (page) =>
+  page.evaluate((names) => {
+    const out = {};
+    for (const [row, name] of Object.entries(names)) out[row] = document.querySelector(`[aria-label="${name}"]`).value;
+    return out;
+  }, ROWS);
+const setRows = (page, texts) =>
+  page.evaluate((names, texts) => {
+    for (const [row, text] of Object.entries(texts)) document.querySelector(`[aria-label="${names[row]}"]`).value = text;
+  }, ROWS, texts);
+const focused = (page) =>
+  page.evaluate(() => {
+    const e = document.activeElement;
+    const selected = "selectionStart" in e && e.selectionStart !== null;
+    return { name: e.getAttribute("aria-label"), start: selected ? e.selectionStart : null,
+             end: selected ? e.selectionEnd : null, length: e.value?.length ?? null };
+  });
+const dialogOpen = (page) => page.$eval("dialog", (d) => d.open);
+
+for (const { name: browserName, options } of browsers) {
+  describe(browserName, () => {
+    let browser;
+    before(async () => {
+      browser = await puppeteer.launch({ headless: true, ...options });
+    });
+    after(async () => browser?.close());
+
+    test("each row's Convert rewrites the other rows", async () => {
+      const page = await open(browser, single);
+      const table = [
+        { button: "Convert decimal codes", given: { decimal: "72 105", radix: "2" },
+          want: { ascii: "Hi", decimal: "72 105", hex: "48 69", custom: "1001000 1101001" } },
+        { button: "Convert hex codes", given: { hex: "41 42", radix: "8" },
+          want: { ascii: "AB", decimal: "65 66", hex: "41 42", custom: "101 102" } },
+        { button: "Convert custom codes", given: { custom: "  101 102", radix: "8" },
+          want: { ascii: "AB", decimal: "65 66", hex: "41 42", custom: "101 102" } },
+        // Codes 0, 13 and 10 stay in the Ascii row (whose box shows CR LF
+        // as one line break), and convert back.
+        { button: "Convert decimal codes", given: { decimal: "65 0 13 10 66", radix: "16" },
+          want: { ascii: "A\0\nB", decimal: "65 0 13 10 66", hex: "41 00 0D 0A 42", custom: "41 00 0D 0A 42" } },
+        { button: "Convert Ascii text", given: { decimal: "", hex: "" },
+          want: { ascii: "A\0\nB", decimal: "65 0 13 10 66", hex: "41 00 0D 0A 42", custom: "41 00 0D 0A 42" } },
+      ];
+      for (const row of table) {
+        await setRows(page, row.given);
+        await page.click(by(row.button));
+        const got = await rows(page);
+        delete got.radix;
+        assert.deepEqual(got, row.want, JSON.stringify(row));
+        assert.equal(await dialogOpen(page), false, row.button);
+      }
+      // Typed by keys: the focus rule selected the row, so typing replaces it.
+      await page.click(by("Decimal codes"));
+      await page.keyboard.type("79 75");
+      await page.keyboard.press("Tab"); // to the next control, not a Convert
+      await page.click(by("Convert decimal codes"));
+      assert.equal((await rows(page)).ascii, "OK");
+      await page.close();
+    });
+
+    test("an error is reported, then its code is selected", async () => {
+      const table = [
+        { close: "Escape", given: { decimal: "72 4A 105" }, button: "Convert decimal codes",
+          report: "Run-time error '13':\n\nType mismatch\nDecimal row, code 2: \"4A\"",
+          box: "Decimal codes", start: 3, end: 5 },
+        { close: "Enter", given: { hex: "48 FFFF" }, button: "Convert hex codes",
+          report: "Run-time error '6':\n\nOverflow\nHex row, code 2: \"FFFF\"",
+          box: "Hex codes", start: 3, end: 7 },
+        { close: "click", given: { custom: "1 2", radix: "x" }, button: "Convert custom codes",
+          report: "Run-time error '13':\n\nType mismatch\nRadix field: \"x\"",
+          box: "Radix", start: 0, end: 1 },
+      ];
+      for (const row of table) {
+        const page = await open(browser, single);
+        await setRows(page, row.given);
+        await page.click(by(row.button));
+        assert.equal(await dialogOpen(page), true, row.close);
+        const dialog = await page.$eval("dialog", (d) => ({
+          title: document.getElementById(d.getAttribute("aria-labelledby")).textContent,
+          text: document.getElementById(d.getAttribute("aria-describedby")).textContent,
+          modal: d.matches(":modal"),
+          focusInside: d.contains(document.activeElement),
+        }));
+        assert.deepEqual(dialog, { title: "Zolm Converter", text: row.report, modal: true, focusInside: true });
+        if (row.close === "click") await page.click("dialog button");
+        else await page.keyboard.press(row.close);
+        await page.waitForFunction(() => !document.querySelector("dialog").open);
+        await page.waitForFunction((n) => document.activeElement.getAttribute("aria-label") === n, {}, row.box);
+        const now = await focused(page);
+        assert.deepEqual([now.start, now.end], [row.start, row.end], row.close);
+        await page.close();
+      }
+    });
+
+    test("Tab walks the form's order, selecting each box whole", async () => {
+      const page = await open(browser, single);
+      const walk = [await focused(page)];
+      for (let i = 1; i < NAMES.length; ++i) {
+        await page.keyboard.press("Tab");
+        await new Promise((r) => setTimeout(r, 20));
+        walk.push(await focused(page));
+      }
+      assert.deepEqual(walk.map((f) => f.name), NAMES);
+      for (const f of walk.filter((f) => f.start !== null)) {
+        assert.deepEqual([f.start, f.end], [0, f.length], f.name);
+      }
+      // Returning to the page keeps the caret where it was.
+      await page.click(by("Decimal codes"));
+      await page.evaluate(() => document.activeElement.setSelectionRange(2, 2));
+      await page.evaluate(() => {
+        document.activeElement.dispatchEvent(new FocusEvent("blur"));
+        document.activeElement.dispatchEvent(new FocusEvent("focus"));
+      });
+      await new Promise((r) => setTimeout(r, 20));
+      assert.deepEqual([(await focused(page)).start, (await focused(page)).end], [2, 2]);
+      await page.close();
+    });
+
+    test("Return does nothing in a box and presses a focused button", async () => {
+      const page = await open(browser, single);
+      const url = page.url();
+      await setRows(page, { decimal: "72 105" });
+      for (const name of ["Decimal codes", "Ascii text", "Radix"]) {
+        await page.focus(by(name));
+        const before = await rows(page);
+        await page.keyboard.press("Enter");
+        assert.deepEqual(await rows(page), before, name);
+      }
+      assert.equal(page.url(), url);
+      await page.focus(by("Convert decimal codes"));
+      await page.keyboard.press("Enter");
+      assert.equal((await rows(page)).ascii, "Hi");
+      await page.close();
+    });
+
+    test("a paste with line breaks goes in with spaces", async () => {
+      const page = await open(browser, single);
+      const table = [
+        { box: "Decimal codes", pasted: "72\r\n105\n33\r", want: "72 105 33 " },
+        { box: "Ascii text", pasted: "a\nb\tc", want: "a b\tc" },
+      ];
+      for (const row of table) {
+        await page.focus(by(row.box));
+        await page.$eval(by(row.box), (box, text) => {
+          box.value = "";
+          const data = new DataTransfer();
+          data.setData("text/plain", text);
+          // Firefox hides a script's data from a script-made paste event:
+          // the event carries it as its own property instead.
+          const paste = new ClipboardEvent("paste", { bubbles: true, cancelable: true });
+          Object.defineProperty(paste, "clipboardData", { value: data });
+          box.dispatchEvent(paste);
+        }, row.pasted);
+        assert.equal(await page.$eval(by(row.box), (b) => b.value), row.want, row.box);
+      }
+      await page.close();
+    });
+
+    test("the address holds the rows", async () => {
+      const page = await open(browser, single);
+      await setRows(page, { ascii: "Zolm & co", radix: "3" });
+      await page.click(by("Convert Ascii text"));
+      const want = await rows(page);
+      const url = page.url();
+      assert.match(url, /#from=ascii&text=Zolm%20%26%20co&radix=3$/);
+      await page.close();
+      const again = await open(browser, url);
+      assert.deepEqual(await rows(again), want);
+      await again.close();
+    });
+
+    test("at 360 pixels the rows stack with nothing too small", async () => {
+      const page = await open(browser, single, { width: 360, height: 740 });
+      const layout = await page.evaluate(() => ({
+        scroll: document.documentElement.scrollWidth,
+        small: [...document.querySelectorAll("input, textarea, button")]
+          .filter((e) => e.getClientRects().length > 0)
+          .map((e) => [e.getAttribute("aria-label") ?? e.textContent, e.getBoundingClientRect()])
+          .filter(([, r]) => r.width < 24 || r.height < 24 || r.right > 360)
+          .map(([n]) => n),
+      }));
+      assert.deepEqual(layout, { scroll: 360, small: [] });
+      await page.close();
+    });
+
+    test("axe finds no WCAG 2.2 A or AA violation, light and dark", async () => {
+      for (const scheme of ["light", "dark"]) {
+        const page = await browser.newPage();
+        if (scheme === "dark") {
+          try {
+            await page.emulateMediaFeatures([{ name: "prefers-color-scheme", value: "dark" }]);
+          } catch {
+            // Firefox over BiDi can't emulate the scheme yet; Chromium checks it.
+            await page.close();
+            continue;
+          }
+        }
+        await page.goto(single);
+        await page.waitForSelector("body.ready");
+        for (const state of ["form", "report"]) {
+          if (state === "report") {
+            await setRows(page, { decimal: "300" });
+            await page.click(by("Convert decimal codes"));
+          }
+          await page.evaluate(axeSource);
+          const violations = await page.evaluate(async () => {
+            const result = await axe.run(document, {
+              runOnly: { type: "tag", values: ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa", "wcag22aa"] },
+            });
+            return result.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(", ")}`);
+          });
+          assert.deepEqual(violations, [], `${scheme} ${state}`);
+        }
+        await page.close();
+      }
+    });
+
+    if (browserName === "chromium") {
+      test("accessible names and the single page's requests", async () => {
+        const page = await browser.newPage();
+        const requests = [];
+        page.on("request", (r) => requests.push(r.url()));
+        await page.goto(single);
+        await page.waitForSelector("body.ready");
+        for (const name of NAMES) assert.ok(await page.$(`::-p-aria(${name})`), name);
+        assert.ok(await page.$("::-p-aria(Zolm Converter)"));
+        assert.deepEqual(requests.filter((u) => !u.startsWith("file:") && !u.startsWith("data:")), []);
+        await page.close();
+      });
+
+      test("the site works offline after one visit", async () => {
+        const site = join(web, "site");
+        const types = { ".html": "text/html", ".js": "text/javascript", ".png": "image/png",
+                        ".webmanifest": "application/manifest+json" };
+        const server = createServer((request, response) => {
+          const path = new URL(request.url, "http://x").pathname;
+          const file = join(site, path.endsWith("/") ? path + "index.html" : path);
+          if (!file.startsWith(site) || !existsSync(file)) {
+            response.writeHead(404).end();
+            return;
+          }
+          response.writeHead(200, { "content-type": types[extname(file)] ?? "application/octet-stream" });
+          createReadStream(file).pipe(response);
+        });
+        await new Promise((r) => server.listen(0, "127.0.0.1", r));
+        const url = `http://127.0.0.1:${server.address().port}/`;
+        try {
+          const page = await open(browser, url);
+          await page.evaluate(() => navigator.serviceWorker.ready);
+          assert.equal(await page.$eval("link[rel=manifest]", (l) => l.getAttribute("href")),
+                       "manifest.webmanifest");
+          const manifest = JSON.parse(readFileSync(join(site, "manifest.webmanifest"), "utf8"));
+          assert.equal(manifest.display, "standalone");
+          assert.deepEqual(manifest.icons.map((i) => i.sizes), ["192x192", "512x512"]);
+          await page.setOfflineMode(true);
+          server.close();
+          await page.reload();
+          await page.waitForSelector("body.ready");
+          await setRows(page, { decimal: "79 102 102" });
+          await page.click(by("Convert decimal codes"));
+          assert.equal((await rows(page)).ascii, "Off");
+          await page.close();
+        } finally {
+          server.close();
+        }
+      });
+    }
+  });
+}

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Builds the web face into build-web/ and tests it: installs what is missing
+# (Debian's emscripten, Chromium and Firefox ESR; the browser test's npm
+# packages with npm ci), compiles the engine to WebAssembly (emcmake), makes
+# the single page, the installable site, the ES module, the node driver and
+# the release zip (web/build.mjs), runs the driver tests against the
+# WebAssembly driver under node and the browser test (tests/web/) in both
+# browsers, writes SHA256SUMS and checks that a fresh clone of the commit
+# gives the same bytes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/ensure_packages.sh
+ensure_packages "${WEB_PACKAGES[@]}"
+command -v npm >/dev/null || ensure_packages npm
+
+# Where node is not Debian's own, emscripten's optimizer finds acorn here.
+export NODE_PATH=/usr/share/nodejs
+out=build-web
+werror=OFF
+if [ "${CI:-}" = "true" ]; then werror=ON; fi
+# Every time stamp in the release files is the last commit's.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH="$(git log -1 --format=%ct 2>/dev/null || stat -c %Y CMakeLists.txt)"
+fi
+export SOURCE_DATE_EPOCH
+
+build_web() {  # build_web OUT: the WebAssembly build in OUT/cmake, the files in OUT
+  local folder="$1"
+  emcmake cmake -S . -B "$folder/cmake" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DZOLM_QT=OFF \
+    -DZOLM_CLI=OFF -DZOLM_TESTS=OFF -DZOLM_BENCH=OFF -DZOLM_WERROR="$werror" >/dev/null
+  cmake --build "$folder/cmake"
+  local version
+  version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$folder/cmake/CMakeCache.txt")"
+  node web/build.mjs "$folder/cmake" "$folder" "$version" "$SOURCE_DATE_EPOCH"
+}
+build_web "$out"
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/cmake/CMakeCache.txt")"
+zip="zolm-converter-$version-web.zip"
+
+size="$(stat -c %s "$out/zolm-converter.html")"
+[ "$size" -le 262144 ] ||
+  { echo "web: zolm-converter.html is $size bytes, over 256 KiB" >&2; exit 1; }
+echo "web: zolm-converter.html is $size bytes"
+(cd "$out" && sha256sum zolm-converter.html "$zip" >SHA256SUMS && sha256sum --quiet -c SHA256SUMS) ||
+  { echo "web: SHA256SUMS do not verify" >&2; exit 1; }
+
+# The driver tests, against the WebAssembly engine under node.
+cmake -S . -B "$out/native" -G Ninja -DZOLM_QT=OFF -DZOLM_CLI=OFF -DZOLM_BENCH=OFF \
+  -DZOLM_WERROR="$werror" >/dev/null
+cmake --build "$out/native" --target zolm-tests
+ZOLM_DRIVER_COMMAND="$(command -v node) $PWD/$out/zolm-driver.js" \
+  "$out/native/zolm-tests" --gtest_filter='DriverTest.*' --gtest_brief=1
+
+# The page in Chromium and Firefox.
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+(cd tests/web && ZOLM_WEB="$PWD/../../$out" node --test --test-reporter=spec)
+
+# The same commit from a fresh clone gives the same bytes.
+if git rev-parse HEAD >/dev/null 2>&1; then
+  clone="$(mktemp -d)"
+  trap 'rm -rf "$clone"' EXIT
+  git clone -q . "$clone/zolm"
+  git -C "$clone/zolm" checkout -q "$(git rev-parse HEAD)"
+  (cd "$clone/zolm" && build_web build-web >/dev/null)
+  for file in zolm-converter.html zolm.mjs zolm-driver.js "$zip"; do
+    cmp "$out/$file" "$clone/zolm/build-web/$file" ||
+      { echo "web: a fresh clone made another $file" >&2; exit 1; }
+  done
+  echo "web: a fresh clone gives byte-identical files"
+fi
+echo "web: $out/zolm-converter.html, $out/site/, $out/zolm.mjs, $out/zolm-driver.js, $out/$zip"

@@ -1,0 +1,165 @@
+// Makes the web release from the WebAssembly build: the single page, the
+// installable site, the ES module, the node driver and the zip of the site
+// and page. Usage: node web/build.mjs BUILD OUT VERSION EPOCH
+// The same inputs give the same bytes.
+import { createHash } from "node:crypto";
+import { copyFileSync, mkdirSync, readFileSync, rmSync, writeFileSync } from "node:fs";
+import { dirname, join } from "node:path";
+import { fileURLToPath } from "node:url";
+import { deflateRawSync } from "node:zlib";
+
+const [build, out, version, epoch] = process.argv.slice(2);
+const here = dirname(fileURLToPath(import.meta.url));
+const source = (name) => readFileSync(join(here, name), "utf8");
+const icons = join(here, "..", "resources");
+const sha256 = (data, encoding) => createHash("sha256").update(data).digest(encoding);
+
+const engine = readFileSync(join(build, "zolm-engine.js"), "utf8");
+const style = source("style.css");
+
+// One page, everything inline; the site's copy also links its manifest and
+// starts its service worker. The policy lets in exactly the inline script
+// and style (by hash) and the engine's compilation, nothing from elsewhere.
+function page({ site }) {
+  let script = [engine, source("converter.js"), source("page.js")].join("\n");
+  if (site) {
+    script +=
+      '\nif ("serviceWorker" in navigator && location.protocol !== "file:") {\n' +
+      '  navigator.serviceWorker.register("sw.js").catch(() => {});\n}\n';
+  }
+  if (/<\/script|<!--/i.test(script)) throw new Error("the script would end the page's script element");
+  const policy = [
+    "default-src 'none'",
+    `script-src 'sha256-${sha256(script, "base64")}' 'wasm-unsafe-eval'`,
+    `style-src 'sha256-${sha256(style, "base64")}'`,
+    site ? "img-src 'self'" : "img-src data:",
+    "connect-src data:",
+    ...(site ? ["manifest-src 'self'", "worker-src 'self'"] : []),
+    "base-uri 'none'",
+    "form-action 'none'",
+  ].join("; ");
+  const icon = site
+    ? "icon-192.png"
+    : "data:image/png;base64," + readFileSync(join(icons, "zolm-32.png")).toString("base64");
+  const head = site
+    ? '<link rel="manifest" href="manifest.webmanifest">\n<meta name="theme-color" content="#1f4ea0">\n'
+    : "";
+  return source("page.html")
+    .replace("@CSP@", policy)
+    .replace("@ICON@", icon)
+    .replace("@HEAD@", head)
+    .replace("@STYLE@", () => style)
+    .replace("@SCRIPT@", () => script);
+}
+
+rmSync(join(out, "site"), { recursive: true, force: true });
+mkdirSync(join(out, "site"), { recursive: true });
+const single = page({ site: false });
+writeFileSync(join(out, "zolm-converter.html"), single);
+
+const siteFiles = {
+  "index.html": page({ site: true }),
+  "manifest.webmanifest":
+    JSON.stringify(
+      {
+        name: "Zolm Converter",
+        short_name: "Zolm",
+        description: "A text as its characters, decimal, hexadecimal and custom-radix codes.",
+        start_url: "./",
+        scope: "./",
+        display: "standalone",
+        background_color: "#f0f0f0",
+        theme_color: "#1f4ea0",
+        icons: [192, 512].map((size) => ({
+          src: `icon-${size}.png`,
+          sizes: `${size}x${size}`,
+          type: "image/png",
+          purpose: "any",
+        })),
+      },
+      null,
+      2,
+    ) + "\n",
+  "icon-192.png": readFileSync(join(icons, "web", "icon-192.png")),
+  "icon-512.png": readFileSync(join(icons, "web", "icon-512.png")),
+};
+const kept = ["./", ...Object.keys(siteFiles)];
+const contents = createHash("sha256");
+for (const name of Object.keys(siteFiles)) contents.update(name).update(siteFiles[name]);
+siteFiles["sw.js"] = source("sw.js")
+  .replace("@CACHE@", `zolm-${version}-${contents.digest("hex").slice(0, 12)}`)
+  .replace("@FILES@", JSON.stringify(kept));
+for (const [name, data] of Object.entries(siteFiles)) writeFileSync(join(out, "site", name), data);
+
+// The module for browsers and node: under node the engine's loader asks for
+// require and __dirname, which an ES module lacks.
+const moduleHead =
+  "const require = globalThis.process?.versions?.node\n" +
+  '  ? (await import("node:module")).createRequire(import.meta.url)\n' +
+  "  : undefined;\n" +
+  'const __dirname = ".";\n';
+writeFileSync(
+  join(out, "zolm.mjs"),
+  [moduleHead, engine, source("converter.js"), source("module.js")].join("\n"),
+);
+copyFileSync(join(build, "zolm-driver.js"), join(out, "zolm-driver.js"));
+
+// The zip: the site folder and the single page, in a fixed order with the
+// source's time, so that the same sources give the same bytes.
+const crcTable = Array.from({ length: 256 }, (_, n) => {
+  let c = n;
+  for (let k = 0; k < 8; ++k) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
+  return c >>> 0;
+});
+const crc32 = (data) => {
+  let c = 0xffffffff;
+  for (const byte of data) c = crcTable[(c ^ byte) & 0xff] ^ (c >>> 8);
+  return (c ^ 0xffffffff) >>> 0;
+};
+const when = new Date(Number(epoch) * 1000);
+const dosTime = (when.getUTCHours() << 11) | (when.getUTCMinutes() << 5) | (when.getUTCSeconds() >> 1);
+const dosDate =
+  (Math.max(0, when.getUTCFullYear() - 1980) << 9) | ((when.getUTCMonth() + 1) << 5) | when.getUTCDate();
+const folder = `zolm-converter-${version}-web`;
+const entries = [
+  [`${folder}/zolm-converter.html`, Buffer.from(single)],
+  ...Object.keys(siteFiles)
+    .sort()
+    .map((name) => [`${folder}/site/${name}`, Buffer.from(siteFiles[name])]),
+];
+const parts = [];
+const central = [];
+let offset = 0;
+for (const [name, data] of entries) {
+  const packed = deflateRawSync(data, { level: 9 });
+  const nameBytes = Buffer.from(name);
+  const header = Buffer.alloc(30);
+  header.writeUInt32LE(0x04034b50, 0);
+  header.writeUInt16LE(20, 4);
+  header.writeUInt16LE(0x0800, 6); // names in UTF-8
+  header.writeUInt16LE(8, 8);
+  header.writeUInt16LE(dosTime, 10);
+  header.writeUInt16LE(dosDate, 12);
+  header.writeUInt32LE(crc32(data), 14);
+  header.writeUInt32LE(packed.length, 18);
+  header.writeUInt32LE(data.length, 22);
+  header.writeUInt16LE(nameBytes.length, 26);
+  const entry = Buffer.alloc(46);
+  entry.writeUInt32LE(0x02014b50, 0);
+  entry.writeUInt16LE(0x0314, 4); // made on Unix
+  header.copy(entry, 6, 4, 30);
+  entry.writeUInt32LE((0o100644 << 16) >>> 0, 38);
+  entry.writeUInt32LE(offset, 42);
+  central.push(entry, nameBytes);
+  parts.push(header, nameBytes, packed);
+  offset += header.length + nameBytes.length + packed.length;
+}
+const directory = Buffer.concat(central);
+const end = Buffer.alloc(22);
+end.writeUInt32LE(0x06054b50, 0);
+end.writeUInt16LE(entries.length, 8);
+end.writeUInt16LE(entries.length, 10);
+end.writeUInt32LE(directory.length, 12);
+end.writeUInt32LE(offset, 16);
+writeFileSync(join(out, `${folder}.zip`), Buffer.concat([...parts, directory, end]));
+console.log(`web: zolm-converter.html ${single.length} bytes, site/, zolm.mjs, zolm-driver.js, ${folder}.zip`);

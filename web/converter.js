@@ -1,0 +1,73 @@
+// The engine's calls in JavaScript's terms, shared by the page and zolm.mjs.
+// Texts cross as UTF-16 units, one by one, so that every JavaScript string
+// (lone surrogates and code 0 included) arrives and returns unchanged.
+function zolmBind(m) {
+  const read = (pointer, length) => {
+    const units = m.HEAPU16.subarray(pointer >> 1, (pointer >> 1) + length);
+    let text = "";
+    for (let i = 0; i < length; i += 8192) {
+      text += String.fromCharCode.apply(null, units.subarray(i, i + 8192));
+    }
+    return text;
+  };
+  const take = (pointer) => read(pointer, m._zolm_output_length());
+  const give = (text) => {
+    const at = m._zolm_input(text.length) >> 1;
+    const heap = m.HEAPU16;
+    for (let i = 0; i < text.length; ++i) heap[at + i] = text.charCodeAt(i);
+  };
+  const utf8 = (pointer) => {
+    const bytes = m.HEAPU8;
+    let end = pointer;
+    while (bytes[end] !== 0) ++end;
+    return new TextDecoder().decode(bytes.subarray(pointer, end));
+  };
+  const form = JSON.parse(utf8(m._zolm_form()));
+  return {
+    // The form table: title, sizes in twips, controls in tab order, fields.
+    form,
+    setText(field, text) {
+      give(text);
+      m._zolm_set_text(field);
+    },
+    text: (field) => take(m._zolm_text(field)),
+    selection: (field) => [m._zolm_sel_start(field), m._zolm_sel_length(field)],
+    insertedText(text) {
+      give(text);
+      return take(m._zolm_inserted_text());
+    },
+    // A click on the button with tab index `control`: the report to show
+    // ("" for none) and the selection to make after it (null for none).
+    click(control) {
+      m._zolm_click(control);
+      const box = m._zolm_selection_control();
+      return {
+        report: take(m._zolm_report()),
+        selection:
+          box < 0
+            ? null
+            : { control: box, start: m._zolm_selection_start(), length: m._zolm_selection_length() },
+      };
+    },
+    focusArrived: (control, byMousePress) => m._zolm_focus_arrived(control, byMousePress ? 1 : 0) !== 0,
+    runFocusRule: (control) => m._zolm_run_focus_rule(control),
+    buttonReleased: (control, dragged) => m._zolm_button_released(control, dragged ? 1 : 0) !== 0,
+    contextMenu: (control) => m._zolm_context_menu(control) !== 0,
+    doubleClicked: (control) => m._zolm_double_clicked(control) !== 0,
+    // A Convert on the fields as they are: null, or its failure.
+    convert(control) {
+      const number = m._zolm_convert(control);
+      if (number === 0) return null;
+      const field = m._zolm_failure_field();
+      return {
+        number,
+        description: utf8(m._zolm_failure_description()),
+        field: field < 0 ? null : field,
+        code: take(m._zolm_failure_code()),
+        start: m._zolm_failure_start(),
+        length: m._zolm_failure_length(),
+        report: take(m._zolm_failure_report()),
+      };
+    },
+  };
+}

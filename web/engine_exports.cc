@@ -1,0 +1,224 @@
+// The engine as the web page and zolm.mjs call it: plain C functions over one
+// field set. Texts cross as UTF-16 in memory the caller reads or fills
+// (JavaScript strings are UTF-16 too, so every unit survives, lone
+// surrogates included); the form table crosses once, as JSON.
+#include <emscripten/emscripten.h>
+
+#include <string>
+
+#include "engine/convert_commands.h"
+#include "engine/error_text.h"
+#include "engine/form.h"
+#include "engine/form_controller.h"
+#include "engine/text_box_rules.h"
+
+namespace {
+
+using namespace zolm;
+
+// What the page is to do after a click: show a report, then select.
+class PageView final : public FormView {
+ public:
+  void ShowReport(TextView report) override { report_.assign(report); }
+  void FocusAndSelect(int control, int start, int length) override {
+    selection_ = {control, start, length};
+  }
+  void Clear() {
+    report_.clear();
+    selection_ = {};
+  }
+  const Text& report() const { return report_; }
+  const ErrorSelection& selection() const { return selection_; }
+
+ private:
+  Text report_;
+  ErrorSelection selection_;
+};
+
+// The last failure of zolm_convert.
+struct Failure {
+  int number = 0;
+  int field = -1;  // Field of the failing row, or -1
+  int start = 0;
+  int length = 0;
+  Text code;
+  Text report;
+};
+
+FieldModel fields;
+PageView view;
+FormController controller(fields, view);
+Failure failure;
+Text in;   // what the caller writes
+Text out;  // what the caller reads
+
+bool IsField(int field) {
+  return field >= 0 && field < static_cast<int>(kAllFields.size());
+}
+
+const char16_t* Give(TextView text) {
+  out.assign(text);
+  return out.c_str();
+}
+
+std::string Quote(const char* text) {
+  if (text == nullptr) return "null";
+  std::string quoted = "\"";
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p == '"' || *p == '\\') quoted += '\\';
+    quoted += *p;
+  }
+  return quoted + "\"";
+}
+
+std::string FormJson() {
+  std::string json = "{\"title\":" + Quote(form::kTitle) +
+                     ",\"twipsPerInch\":" + std::to_string(form::kTwipsPerInch) +
+                     ",\"clientWidth\":" + std::to_string(form::kClientWidth) +
+                     ",\"clientHeight\":" + std::to_string(form::kClientHeight) + ",\"controls\":[";
+  for (int i = 0; i < form::kControlCount; ++i) {
+    const form::Control& c = form::At(i);
+    static constexpr const char* kKinds[] = {"textbox", "label", "button"};
+    if (i > 0) json += ',';
+    json += "{\"name\":" + Quote(c.name) + ",\"kind\":" + Quote(kKinds[static_cast<int>(c.kind)]) +
+            ",\"caption\":" + Quote(c.caption) + ",\"accessibleName\":" + Quote(c.accessible_name) +
+            ",\"left\":" + std::to_string(c.left) + ",\"top\":" + std::to_string(c.top) +
+            ",\"width\":" + std::to_string(c.width) + ",\"height\":" + std::to_string(c.height) +
+            ",\"field\":" + (c.field ? std::to_string(static_cast<int>(*c.field)) : "null") + "}";
+  }
+  json += "],\"fields\":[";
+  for (const Field field : kAllFields) {
+    json += Quote(FieldName(field));
+    if (field != kAllFields.back()) json += ',';
+  }
+  return json + "]}";
+}
+
+}  // namespace
+
+extern "C" {
+
+// Room for `length` UTF-16 units for the caller to fill, then hand over with
+// zolm_set_text or zolm_inserted_text.
+EMSCRIPTEN_KEEPALIVE char16_t* zolm_input(int length) {
+  in.assign(static_cast<std::size_t>(length > 0 ? length : 0), u'\0');
+  return in.data();
+}
+
+// The length of the text the last call that returns text gave.
+EMSCRIPTEN_KEEPALIVE int zolm_output_length() {
+  return static_cast<int>(out.size());
+}
+
+// The form table, as JSON in UTF-8.
+EMSCRIPTEN_KEEPALIVE const char* zolm_form() {
+  static const std::string json = FormJson();
+  return json.c_str();
+}
+
+// Field `field` (a Field value) takes the text given to zolm_input.
+EMSCRIPTEN_KEEPALIVE void zolm_set_text(int field) {
+  if (IsField(field)) fields.WriteTextFrom(static_cast<Field>(field), in);
+}
+
+EMSCRIPTEN_KEEPALIVE const char16_t* zolm_text(int field) {
+  return Give(IsField(field) ? TextView(fields.text(static_cast<Field>(field))) : TextView());
+}
+
+EMSCRIPTEN_KEEPALIVE int zolm_sel_start(int field) {
+  return IsField(field) ? fields.sel_start(static_cast<Field>(field)) : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int zolm_sel_length(int field) {
+  return IsField(field) ? fields.sel_length(static_cast<Field>(field)) : 0;
+}
+
+// The text given to zolm_input as a box takes it when pasted.
+EMSCRIPTEN_KEEPALIVE const char16_t* zolm_inserted_text() {
+  return Give(InsertedText(in));
+}
+
+// The page's controls, by tab index. After zolm_click, zolm_report gives the
+// report to show (empty when the Convert succeeded) and zolm_selection_* the
+// box and range to select after it (control -1 for none).
+EMSCRIPTEN_KEEPALIVE void zolm_click(int control) {
+  view.Clear();
+  controller.Click(control);
+}
+EMSCRIPTEN_KEEPALIVE const char16_t* zolm_report() {
+  return Give(view.report());
+}
+EMSCRIPTEN_KEEPALIVE int zolm_selection_control() {
+  return view.selection().control;
+}
+EMSCRIPTEN_KEEPALIVE int zolm_selection_start() {
+  return view.selection().start;
+}
+EMSCRIPTEN_KEEPALIVE int zolm_selection_length() {
+  return view.selection().length;
+}
+
+// The focus events; a true answer or a run of the focus rule leaves the
+// selection to apply in the field (zolm_sel_start, zolm_sel_length).
+EMSCRIPTEN_KEEPALIVE int zolm_focus_arrived(int control, int by_mouse_press) {
+  return controller.FocusArrived(control, by_mouse_press != 0
+                                              ? FocusRuleTiming::Arrival::kMousePress
+                                              : FocusRuleTiming::Arrival::kOther);
+}
+EMSCRIPTEN_KEEPALIVE void zolm_run_focus_rule(int control) {
+  controller.RunFocusRule(control);
+}
+EMSCRIPTEN_KEEPALIVE int zolm_button_released(int control, int dragged) {
+  return controller.ButtonReleased(control, dragged != 0);
+}
+EMSCRIPTEN_KEEPALIVE int zolm_context_menu(int control) {
+  return controller.ContextMenuOpening(control);
+}
+EMSCRIPTEN_KEEPALIVE int zolm_double_clicked(int control) {
+  return controller.DoubleClicked(control);
+}
+
+// Runs the Convert of the button with tab index `control` on the fields, as
+// zolm.mjs's convert does: 0, or the error number, with the failure's parts
+// in zolm_failure_*.
+EMSCRIPTEN_KEEPALIVE int zolm_convert(int control) {
+  failure = {};
+  if (control < 0 || control >= form::kControlCount) return 0;
+  const form::Command command = form::At(control).command;
+  if (command == nullptr) return 0;
+  try {
+    command(fields);
+  } catch (const RuntimeError& error) {
+    failure.number = error.number();
+    failure.report = ErrorReportText(error);
+    if (const auto selection = SelectionAfter(error, fields)) {
+      failure.field = static_cast<int>(error.place()->field);
+      failure.start = selection->start;
+      failure.length = selection->length;
+      failure.code = TextView(fields.text(error.place()->field))
+                         .substr(static_cast<std::size_t>(selection->start),
+                                 static_cast<std::size_t>(selection->length));
+    }
+  }
+  return failure.number;
+}
+EMSCRIPTEN_KEEPALIVE const char* zolm_failure_description() {
+  return ErrorDescription(failure.number);
+}
+EMSCRIPTEN_KEEPALIVE int zolm_failure_field() {
+  return failure.field;
+}
+EMSCRIPTEN_KEEPALIVE int zolm_failure_start() {
+  return failure.start;
+}
+EMSCRIPTEN_KEEPALIVE int zolm_failure_length() {
+  return failure.length;
+}
+EMSCRIPTEN_KEEPALIVE const char16_t* zolm_failure_code() {
+  return Give(failure.code);
+}
+EMSCRIPTEN_KEEPALIVE const char16_t* zolm_failure_report() {
+  return Give(failure.report);
+}
+
+}  // extern "C"
