@@ -26,7 +26,7 @@ export SOURCE_DATE_EPOCH
 
 build_web() {  # build_web OUT: the WebAssembly build in OUT/cmake, the files in OUT
   local folder="$1"
-  emcmake cmake -S . -B "$folder/cmake" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DZOLM_QT=OFF \
+  emcmake cmake -S . -B "$folder/cmake" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZOLM_QT=OFF \
     -DZOLM_CLI=OFF -DZOLM_TESTS=OFF -DZOLM_BENCH=OFF -DZOLM_WERROR="$werror" >/dev/null
   cmake --build "$folder/cmake"
   local version
@@ -41,7 +41,7 @@ size="$(stat -c %s "$out/zolm-converter.html")"
 [ "$size" -le 262144 ] ||
   { echo "web: zolm-converter.html is $size bytes, over 256 KiB" >&2; exit 1; }
 echo "web: zolm-converter.html is $size bytes"
-(cd "$out" && sha256sum zolm-converter.html "$zip" >SHA256SUMS && sha256sum --quiet -c SHA256SUMS) ||
+(cd "$out" && sha256sum zolm-converter.html zolm.mjs "$zip" >SHA256SUMS && sha256sum --quiet -c SHA256SUMS) ||
   { echo "web: SHA256SUMS do not verify" >&2; exit 1; }
 
 # The driver tests, against the WebAssembly engine under node.

@@ -2,8 +2,13 @@
 // Texts cross as UTF-16 units, one by one, so that every JavaScript string
 // (lone surrogates and code 0 included) arrives and returns unchanged.
 function zolmBind(m) {
+  // The decoder stands U+FFFD for a lone surrogate: a text with U+FFFD in
+  // it is read unit by unit instead.
+  const decoder = new TextDecoder("utf-16le");
   const read = (pointer, length) => {
     const units = m.HEAPU16.subarray(pointer >> 1, (pointer >> 1) + length);
+    const decoded = decoder.decode(units);
+    if (!decoded.includes("\uFFFD")) return decoded;
     let text = "";
     for (let i = 0; i < length; i += 8192) {
       text += String.fromCharCode.apply(null, units.subarray(i, i + 8192));
@@ -31,6 +36,7 @@ function zolmBind(m) {
       m._zolm_set_text(field);
     },
     text: (field) => take(m._zolm_text(field)),
+    textLength: (field) => m._zolm_text_length(field),
     selection: (field) => [m._zolm_sel_start(field), m._zolm_sel_length(field)],
     insertedText(text) {
       give(text);
@@ -49,15 +55,20 @@ function zolmBind(m) {
             : { control: box, start: m._zolm_selection_start(), length: m._zolm_selection_length() },
       };
     },
+    written: () => m._zolm_written(),
     focusArrived: (control, byMousePress) => m._zolm_focus_arrived(control, byMousePress ? 1 : 0) !== 0,
     runFocusRule: (control) => m._zolm_run_focus_rule(control),
     buttonReleased: (control, dragged) => m._zolm_button_released(control, dragged ? 1 : 0) !== 0,
     contextMenu: (control) => m._zolm_context_menu(control) !== 0,
     doubleClicked: (control) => m._zolm_double_clicked(control) !== 0,
-    // A Convert on the fields as they are: null, or its failure.
-    convert(control) {
-      const number = m._zolm_convert(control);
+    // A Convert on the fields given with setText since the last convert
+    // (bits 1 << field in `given`): null, or its failure; undefined when
+    // the command needs the other fields too. written() tells which fields
+    // it wrote.
+    convert(control, given) {
+      const number = m._zolm_convert(control, given);
       if (number === 0) return null;
+      if (number < 0) return undefined;
       const field = m._zolm_failure_field();
       return {
         number,

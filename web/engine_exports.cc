@@ -35,6 +35,47 @@ class PageView final : public FormView {
   ErrorSelection selection_;
 };
 
+// The fields as zolm_convert_given sees them: those the caller gave, and
+// those the command has written. A read of any other field ends the run, and
+// the caller runs it again with every field given: no command depends on
+// what it was not given.
+class GivenFields final : public FieldSet {
+ public:
+  struct NotGiven {};
+
+  GivenFields(FieldModel& model, unsigned given) : model_(model), present_(given) {}
+
+  Text ReadText(Field field) override { return model_.ReadText(Check(field)); }
+  void ReadTextInto(Field field, Text& into) override { model_.ReadTextInto(Check(field), into); }
+  void WriteText(Field field, Text text) override {
+    model_.WriteText(Mark(field), std::move(text));
+  }
+  void WriteTextFrom(Field field, TextView text) override {
+    model_.WriteTextFrom(Mark(field), text);
+  }
+  void SetSelStart(Field field, Long start) override { model_.SetSelStart(field, start); }
+  void SetSelLength(Field field, Long length) override { model_.SetSelLength(field, length); }
+  bool TextsChangeOnlyByWrites() const override { return true; }
+
+  unsigned written() const { return written_; }
+
+ private:
+  static unsigned Bit(Field field) { return 1u << static_cast<unsigned>(field); }
+  Field Check(Field field) const {
+    if ((present_ & Bit(field)) == 0) throw NotGiven{};
+    return field;
+  }
+  Field Mark(Field field) {
+    present_ |= Bit(field);
+    written_ |= Bit(field);
+    return field;
+  }
+
+  FieldModel& model_;
+  unsigned present_;
+  unsigned written_ = 0;
+};
+
 // The last failure of zolm_convert.
 struct Failure {
   int number = 0;
@@ -49,6 +90,7 @@ FieldModel fields;
 PageView view;
 FormController controller(fields, view);
 Failure failure;
+unsigned written_fields = 0;
 Text in;   // what the caller writes
 Text out;  // what the caller reads
 
@@ -125,6 +167,10 @@ EMSCRIPTEN_KEEPALIVE const char16_t* zolm_text(int field) {
   return Give(IsField(field) ? TextView(fields.text(static_cast<Field>(field))) : TextView());
 }
 
+EMSCRIPTEN_KEEPALIVE int zolm_text_length(int field) {
+  return IsField(field) ? static_cast<int>(fields.text(static_cast<Field>(field)).size()) : 0;
+}
+
 EMSCRIPTEN_KEEPALIVE int zolm_sel_start(int field) {
   return IsField(field) ? fields.sel_start(static_cast<Field>(field)) : 0;
 }
@@ -178,16 +224,22 @@ EMSCRIPTEN_KEEPALIVE int zolm_double_clicked(int control) {
   return controller.DoubleClicked(control);
 }
 
-// Runs the Convert of the button with tab index `control` on the fields, as
-// zolm.mjs's convert does: 0, or the error number, with the failure's parts
-// in zolm_failure_*.
-EMSCRIPTEN_KEEPALIVE int zolm_convert(int control) {
+// Runs the Convert of the button with tab index `control`, as zolm.mjs's
+// convert does, on the fields whose bits (1 << Field) are set in `given`:
+// 0, or the error number, with the failure's parts in zolm_failure_*; -1
+// when the command read a field not given, and is to run again with all.
+// zolm_written then has a bit set for each field the command wrote.
+EMSCRIPTEN_KEEPALIVE int zolm_convert(int control, unsigned given) {
   failure = {};
+  written_fields = 0;
   if (control < 0 || control >= form::kControlCount) return 0;
   const form::Command command = form::At(control).command;
   if (command == nullptr) return 0;
+  GivenFields run(fields, given);
   try {
-    command(fields);
+    command(run);
+  } catch (const GivenFields::NotGiven&) {
+    return -1;
   } catch (const RuntimeError& error) {
     failure.number = error.number();
     failure.report = ErrorReportText(error);
@@ -200,7 +252,11 @@ EMSCRIPTEN_KEEPALIVE int zolm_convert(int control) {
                                  static_cast<std::size_t>(selection->length));
     }
   }
+  written_fields = run.written();
   return failure.number;
+}
+EMSCRIPTEN_KEEPALIVE unsigned zolm_written() {
+  return written_fields;
 }
 EMSCRIPTEN_KEEPALIVE const char* zolm_failure_description() {
   return ErrorDescription(failure.number);

@@ -28,14 +28,34 @@ export async function createConverter() {
       if (!Object.hasOwn(BUTTONS, row)) {
         throw new RangeError(`row must be one of ${Object.keys(BUTTONS).join(", ")}`);
       }
+      const given = {};
       for (const name of Object.keys(ROWS)) {
         const text = rows[name] ?? initial[name];
         if (typeof text !== "string") throw new TypeError(`rows.${name} must be a string`);
-        engine.setText(fieldOf(name), text);
+        given[name] = text;
       }
-      const failure = engine.convert(buttonOf(row));
+      // The source row and the radix are all a command reads before it
+      // writes; the others go in only if it asks for them.
+      const button = buttonOf(row);
+      for (const name of [row, "radix"]) engine.setText(fieldOf(name), given[name]);
+      let failure = engine.convert(button, (1 << fieldOf(row)) | (1 << fieldOf("radix")));
+      if (failure === undefined) {
+        for (const name of Object.keys(ROWS)) engine.setText(fieldOf(name), given[name]);
+        failure = engine.convert(button, 0b11111);
+      }
+      const written = engine.written();
       const texts = {};
-      for (const name of Object.keys(ROWS)) texts[name] = engine.text(fieldOf(name));
+      for (const name of Object.keys(ROWS)) {
+        const field = fieldOf(name);
+        if ((written & (1 << field)) === 0) {
+          texts[name] = given[name];
+        } else if (name === row && engine.textLength(field) === given[name].length) {
+          // The source is only trimmed: as long as it was, it is unchanged.
+          texts[name] = given[name];
+        } else {
+          texts[name] = engine.text(field);
+        }
+      }
       if (failure === null) return { rows: texts, error: null };
       const { number, description, field, code, start, length, report } = failure;
       return {
