@@ -230,14 +230,21 @@ for (const { name: browserName, options } of browsers) {
 
     test("axe finds no WCAG 2.2 A or AA violation, light and dark", async () => {
       for (const scheme of ["light", "dark"]) {
-        const page = await browser.newPage();
+        let page = await browser.newPage();
+        let own = null;
         if (scheme === "dark") {
           try {
             await page.emulateMediaFeatures([{ name: "prefers-color-scheme", value: "dark" }]);
           } catch {
-            // Firefox over BiDi can't emulate the scheme yet; Chromium checks it.
+            // Firefox over BiDi can't emulate the scheme: a Firefox of its
+            // own that prefers dark.
             await page.close();
-            continue;
+            own = await puppeteer.launch({
+              headless: true,
+              ...options,
+              extraPrefsFirefox: { "layout.css.prefers-color-scheme.content-override": 0 },
+            });
+            page = await own.newPage();
           }
         }
         await page.goto(single);
@@ -256,7 +263,10 @@ for (const { name: browserName, options } of browsers) {
           });
           assert.deepEqual(violations, [], `${scheme} ${state}`);
         }
+        const background = await page.evaluate(() => getComputedStyle(document.body).backgroundColor);
+        assert.equal(background, scheme === "dark" ? "rgb(30, 30, 30)" : "rgb(240, 240, 240)");
         await page.close();
+        await own?.close();
       }
     });
 
