@@ -94,6 +94,15 @@ for (const { name: browserName, options } of browsers) {
         assert.deepEqual(got, row.want, JSON.stringify(row));
         assert.equal(await dialogOpen(page), false, row.button);
       }
+      // A row written by Convert shows its start, however long.
+      await page.focus(by("Decimal codes"));
+      await page.keyboard.press("End");
+      await setRows(page, { decimal: Array(300).fill("65").join(" "), hex: "", custom: "" });
+      await page.click(by("Convert decimal codes"));
+      const starts = await page.evaluate(() =>
+        [...document.querySelectorAll('[aria-label="Hex codes"], [aria-label="Custom codes"], [aria-label="Ascii text"]')]
+          .map((box) => [box.scrollLeft, box.selectionStart, box.selectionEnd]));
+      assert.deepEqual(starts, [[0, 0, 0], [0, 0, 0], [0, 0, 0]]);
       // Typed by keys: the focus rule selected the row, so typing replaces it.
       await page.click(by("Decimal codes"));
       await page.keyboard.type("79 75");
