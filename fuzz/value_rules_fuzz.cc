@@ -26,12 +26,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (cdbl_error == 0) Check(std::isfinite(number), "CDbl yields a finite number");
 
   // An unsigned decimal reads to the bit as the standard library reads it.
-  if (!text.empty() && text.front() != u'-' && text.front() != u'+' && text.size() < 2000) {
+  const bool decimal_characters = !text.empty() && text.size() < 2000 && text.front() != u'-' &&
+                                  text.front() != u'+' &&
+                                  text.find_first_not_of(u"0123456789.eE+-") == Text::npos;
+  if (decimal_characters) {
     const std::string ascii(text.begin(), text.end());
     double expected = 0;
     const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), expected);
-    if (result.ptr == ascii.data() + ascii.size() &&
-        ascii.find_first_not_of("0123456789.eE+-") == std::string::npos) {
+    if (result.ptr == ascii.data() + ascii.size()) {
       const double got = decimal::Read(ascii);
       if (result.ec == std::errc::result_out_of_range) {
         Check(got == 0.0 || std::isinf(got), "out of range reads as zero or infinity");
