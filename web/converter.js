@@ -16,9 +16,19 @@ function zolmBind(m) {
     return text;
   };
   const take = (pointer) => read(pointer, m._zolm_output_length());
+  // ASCII, the usual text, goes in through the encoder's bytes, widened;
+  // anything else unit by unit.
+  const encoder = new TextEncoder();
+  let bytes = new Uint8Array(1024);
   const give = (text) => {
     const at = m._zolm_input(text.length) >> 1;
+    if (bytes.length < text.length) bytes = new Uint8Array(text.length * 2);
+    const { read, written } = encoder.encodeInto(text, bytes.subarray(0, text.length));
     const heap = m.HEAPU16;
+    if (read === text.length && written === text.length) {
+      heap.set(bytes.subarray(0, written), at);
+      return;
+    }
     for (let i = 0; i < text.length; ++i) heap[at + i] = text.charCodeAt(i);
   };
   const utf8 = (pointer) => {
