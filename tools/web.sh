@@ -53,7 +53,7 @@ ZOLM_DRIVER_COMMAND="$(command -v node) $PWD/$out/zolm-driver.js" \
 
 # The page in Chromium and Firefox.
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
-(cd tests/web && ZOLM_WEB="$PWD/../../$out" node --test --test-reporter=spec)
+(cd tests/web && ZOLM_WEB="$PWD/../../$out" node --test)
 
 # The same commit from a fresh clone gives the same bytes.
 if git rev-parse HEAD >/dev/null 2>&1; then
