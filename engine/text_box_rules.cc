@@ -1,7 +1,5 @@
 #include "engine/text_box_rules.h"
 
-#include <algorithm>
-
 namespace zolm {
 
 Text InsertedText(TextView text) {
@@ -19,12 +17,36 @@ Text InsertedText(TextView text) {
   return out;
 }
 
-void ShowNulAsPicture(Text& text) {
-  std::replace(text.begin(), text.end(), u'\0', kNulPicture);
+void ShowControlPictures(Text& text) {
+  for (char16_t& c : text) {
+    if (c == u'\0') {
+      c = kNulPicture;
+    } else if (c == u'\n') {
+      c = kLineFeedPicture;
+    } else if (c == u'\r') {
+      c = kCarriageReturnPicture;
+    }
+  }
 }
 
-void ReadPictureAsNul(Text& text) {
-  std::replace(text.begin(), text.end(), kNulPicture, u'\0');
+void ReadControlPictures(Text& text) {
+  for (char16_t& c : text) {
+    if (c == kNulPicture) {
+      c = u'\0';
+    } else if (c == kLineFeedPicture) {
+      c = u'\n';
+    } else if (c == kCarriageReturnPicture) {
+      c = u'\r';
+    }
+  }
+}
+
+bool RadixDigitsAreCapitals(TextView radix) {
+  try {
+    return CDbl(radix) < 37.0;
+  } catch (const RuntimeError&) {
+    return true;
+  }
 }
 
 bool FocusRuleTiming::FocusArrived(int control, Arrival how) {

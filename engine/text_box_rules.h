@@ -12,13 +12,25 @@ namespace zolm {
 // codes as a row. Tabs and everything else stay.
 Text InsertedText(TextView text);
 
-// A text box that ends its text at code 0 (a Windows EDIT) shows code 0 as
-// its control picture, U+2400, and reads the picture back as code 0, so that
-// every code a Convert writes survives the box. A picture the user types
-// reads as code 0 too.
+// Codes 0, 10 and 13 in a one-line box: a Windows EDIT ends its text at
+// code 0, a web page's input drops line breaks, and every toolkit draws the
+// three as nothing or as a space, and copies them in ways another program
+// cuts or changes. Every face's boxes show them as their control pictures
+// (U+2400, U+240A, U+240D) and read the pictures back as the codes, so that
+// every code a Convert writes stays visible on one line and survives an
+// edit, a copy into any face and a Convert back. None of the pictures is in
+// the code page, so no character a user could mean is taken; a picture the
+// user types reads as its code too.
 inline constexpr char16_t kNulPicture = u'\u2400';
-void ShowNulAsPicture(Text& text);
-void ReadPictureAsNul(Text& text);
+inline constexpr char16_t kLineFeedPicture = u'\u240A';
+inline constexpr char16_t kCarriageReturnPicture = u'\u240D';
+void ShowControlPictures(Text& text);
+void ReadControlPictures(Text& text);
+
+// True when a phone's keyboard is to offer capitals in the Custom row for
+// the radix text `radix`: unless it reads as a number above 36, where the
+// lower-case letters are digits of their own.
+bool RadixDigitsAreCapitals(TextView radix);
 
 // When the focus rule runs, decided alike for every face from what the
 // toolkit reports. Controls are tab indexes; FormController keeps one and

@@ -229,6 +229,25 @@ TEST(InsertedTextTest, LineBreaksBecomeOneSpaceEach) {
   for (const auto& row : rows) EXPECT_EQ(InsertedText(row.in), row.out) << testing::Show(row.in);
 }
 
+TEST(ControlPicturesTest, CodesZeroTenThirteenShowAsPicturesAndReadBack) {
+  const struct {
+    Text codes;
+    Text shown;
+  } rows[] = {
+      {Text(u"A\0B", 3), u"A\u2400B"},
+      {u"\r\n", u"\u240D\u240A"},
+      {u"\t\x7f\u2409 ", u"\t\x7f\u2409 "},  // other codes and pictures stay
+      {u"", u""},
+  };
+  for (const auto& row : rows) {
+    Text text = row.codes;
+    ShowControlPictures(text);
+    EXPECT_EQ(Show(text), Show(row.shown)) << Show(row.codes);
+    ReadControlPictures(text);
+    EXPECT_EQ(Show(text), Show(row.codes)) << Show(row.codes);
+  }
+}
+
 TEST(ConvertPropertiesTest, RowsConvertIntoOneAnother) {
   std::mt19937 random(42);
   std::uniform_int_distribution<int> length(1, 60);

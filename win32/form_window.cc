@@ -129,10 +129,10 @@ class EditFields final : public FieldSet {
     ReadTextInto(field, text);
     return text;
   }
-  // An EDIT ends its text at code 0: the box shows it as its picture.
+  // Codes 0, 10 and 13 are shown as their pictures.
   void ReadTextInto(Field field, Text& into) override {
     ReadShown(box(field), into);
-    ReadPictureAsNul(into);
+    ReadControlPictures(into);
   }
   void WriteText(Field field, Text text) override { WriteTextFrom(field, text); }
   // Each message to a box is paid for: Wine's box takes seconds over a long
@@ -141,7 +141,7 @@ class EditFields final : public FieldSet {
   // moved there.
   void WriteTextFrom(Field field, TextView text) override {
     shown_.assign(text);
-    ShowNulAsPicture(shown_);
+    ShowControlPictures(shown_);
     HWND edit = box(field);
     ReadShown(edit, current_);
     if (current_ != shown_) SetWindowTextW(edit, Wide(shown_));
