@@ -12,6 +12,7 @@
 
 #include "bench/largest_fields.h"
 #include "engine/convert_commands.h"
+#include "engine/form.h"
 #include "qt/form1.h"
 
 namespace zolm {
@@ -32,13 +33,9 @@ void WaitForPaint(PaintWatch& watch) {
   while (!watch.painted) QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-struct Row {
-  const char* button;
-  Field own;
-};
-
 // `paint`: wait for the frame after the click, or stop when the click returns.
-void ClickConvert(benchmark::State& state, Form1& form, PaintWatch& watch, Row row, bool paint) {
+void ClickConvert(benchmark::State& state, Form1& form, PaintWatch& watch,
+                  const form::RowEntry& row, bool paint) {
   static const FieldModel largest = LargestFields();
   auto* button = form.findChild<QPushButton*>(QString::fromLatin1(row.button));
   for (auto _ : state) {
@@ -47,8 +44,8 @@ void ClickConvert(benchmark::State& state, Form1& form, PaintWatch& watch, Row r
     // so that every write changes what a box shows.
     for (const Field field : kAllFields) {
       if (field == Field::tBase) continue;
-      form.TextBox(field)->setText(field == row.own ? QString::fromStdU16String(largest.text(field))
-                                                    : QString());
+      form.TextBox(field)->setText(
+          field == row.field ? QString::fromStdU16String(largest.text(field)) : QString());
     }
     WaitForPaint(watch);
     state.ResumeTiming();
@@ -69,15 +66,11 @@ int main(int argc, char** argv) {
   for (const zolm::Field field : zolm::kAllFields) form.TextBox(field)->installEventFilter(&watch);
   form.show();
   zolm::WaitForPaint(watch);
-  const zolm::Row rows[] = {{"ascc", zolm::Field::tAsc},
-                            {"dec", zolm::Field::tDec},
-                            {"hex", zolm::Field::tHex},
-                            {"cus", zolm::Field::tCus}};
-  for (const auto& row : rows) {
+  for (const auto& row : zolm::form::kRows) {
     for (const bool paint : {false, true}) {
       const std::string name =
           std::string("Window/") + row.button + (paint ? "/click_to_frame" : "/click");
-      benchmark::RegisterBenchmark(name.c_str(), [&form, &watch, row,
+      benchmark::RegisterBenchmark(name.c_str(), [&form, &watch, &row,
                                                   paint](benchmark::State& state) {
         zolm::ClickConvert(state, form, watch, row, paint);
       })->Unit(benchmark::kMillisecond);

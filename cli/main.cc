@@ -22,8 +22,8 @@ namespace {
 using cli::kCannotReadOrWrite;
 using cli::kLineBreak;
 using cli::kUsageError;
-using cli::Row;
 using cli::Warn;
+using form::RowEntry;
 
 std::string Utf8(TextView text) {
   std::string bytes;
@@ -40,7 +40,7 @@ void Report(const RuntimeError& error, const std::string& prefix) {
 // The start texts, set once: each conversion starts from them.
 class Conversion {
  public:
-  Conversion(const Row& from, TextView radix) : from_(from), radix_(radix) {
+  Conversion(const RowEntry& from, TextView radix) : from_(from), radix_(radix) {
     for (const Field field : kAllFields) starts_[Index(field)] = StartText(field);
   }
 
@@ -49,7 +49,7 @@ class Conversion {
     for (const Field field : kAllFields) model_.WriteTextFrom(field, starts_[Index(field)]);
     model_.WriteTextFrom(Field::tBase, radix_);
     model_.WriteTextFrom(from_.field, text);
-    from_.command(model_);
+    Convert(from_.row, model_);
     return model_;
   }
   // The rows as the last Run left them, after a failure too.
@@ -58,7 +58,7 @@ class Conversion {
  private:
   static std::size_t Index(Field field) { return static_cast<std::size_t>(field); }
 
-  const Row& from_;
+  const RowEntry& from_;
   Text radix_;
   std::array<Text, 5> starts_;
   FieldModel model_;
@@ -67,14 +67,18 @@ class Conversion {
 // The four rows in the window's order, each on one line with its caption,
 // their control characters made visible.
 void WriteLabelled(const FieldModel& fields, std::string& out) {
-  for (const Row* row : {&cli::kCustom, &cli::kHex, &cli::kAscii, &cli::kDecimal}) {
-    out += row->caption;
-    utf8::Encode(VisibleText(fields.text(row->field)), out);
+  for (const RowEntry& row : form::kRows) {
+    // "Custom:  ", "Hex:     ", ...: the texts start in one column.
+    std::string caption = form::At(form::IndexOf(row.label)).caption;
+    caption += ':';
+    caption.resize(9, ' ');
+    out += caption;
+    utf8::Encode(VisibleText(fields.text(row.field)), out);
     out += '\n';
   }
 }
 
-int ConvertOne(const Row& from, std::optional<Field> to, TextView radix, TextView text,
+int ConvertOne(const RowEntry& from, std::optional<Field> to, TextView radix, TextView text,
                cli::Output& out) {
   Conversion conversion(from, radix);
   try {
@@ -98,7 +102,7 @@ int ConvertOne(const Row& from, std::optional<Field> to, TextView radix, TextVie
   return 0;
 }
 
-int ConvertEachLine(const Row& from, Field to, TextView radix, cli::LineReader& reader,
+int ConvertEachLine(const RowEntry& from, Field to, TextView radix, cli::LineReader& reader,
                     cli::Output& out) {
   Conversion conversion(from, radix);
   int status = 0;
@@ -149,7 +153,7 @@ int Run(int argc, char** argv, cli::Output& out) {
   if (const int status = cli::ParseOptions(argc, argv, options, out.buffer()); status >= 0) {
     return status;
   }
-  const cli::Row& from = *options.from;
+  const RowEntry& from = *options.from;
   const bool from_stdin = options.from_stdin;
   const std::string& text_argument = options.text;
   const Text& radix_text = options.radix;

@@ -10,19 +10,14 @@ namespace zolm::cli {
 
 namespace {
 
-// The row a name on the command line stands for, in any case; nullptr for
-// none.
-const Row* FindRow(std::string name) {
+// The row a name on the command line stands for, its name or short name in
+// any case; nullptr for none.
+const form::RowEntry* FindRow(std::string name) {
   for (char& c : name) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
-  const struct {
-    const char* name;
-    const Row* row;
-  } names[] = {{"ascii", &kAscii}, {"dec", &kDecimal}, {"decimal", &kDecimal},
-               {"hex", &kHex},     {"cus", &kCustom},  {"custom", &kCustom}};
-  for (const auto& entry : names) {
-    if (name == entry.name) return entry.row;
+  for (const form::RowEntry& row : form::kRows) {
+    if (name == row.name || name == row.short_name) return &row;
   }
   return nullptr;
 }
@@ -91,8 +86,8 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& out) {
     Warn(std::string(error.what()) + "\nRun 'zolm --help' for the usage.");
     return kUsageError;
   }
-  const Row* from = FindRow(from_name);
-  const Row* to = to_name.empty() ? nullptr : FindRow(to_name);
+  const form::RowEntry* from = FindRow(from_name);
+  const form::RowEntry* to = to_name.empty() ? nullptr : FindRow(to_name);
   for (const auto& [option, name, row] :
        {std::tuple{"--from", from_name, from}, std::tuple{"--to", to_name, to}}) {
     if (row == nullptr && !(option == std::string_view("--to") && name.empty())) {

@@ -16,20 +16,9 @@ inline constexpr int kUsageError = 2;          // also input that is not UTF-8
 inline constexpr int kLineBreak = 3;           // --each-line: a row would hold a line break
 inline constexpr int kCannotReadOrWrite = 74;  // standard input or output failed
 
-struct Row {
-  Field field;
-  form::Command command;  // the row's Convert
-  const char* caption;    // as the labelled view shows it
-};
-
-inline constexpr Row kCustom{Field::tCus, cus, "Custom:  "};
-inline constexpr Row kHex{Field::tHex, hex, "Hex:     "};
-inline constexpr Row kAscii{Field::tAsc, ascc, "Ascii:   "};
-inline constexpr Row kDecimal{Field::tDec, dec, "Decimal: "};
-
 struct Options {
-  const Row* from = nullptr;
-  const Row* to = nullptr;  // none: the four rows, labelled
+  const form::RowEntry* from = nullptr;
+  const form::RowEntry* to = nullptr;  // none: the four rows, labelled
   Text radix;
   std::string text;  // the text argument, when not from_stdin
   bool from_stdin = false;

@@ -82,6 +82,19 @@ void cus(FieldSet& fields) {
   d2h(fields);
 }
 
+void Convert(Row row, FieldSet& fields) {
+  switch (row) {
+    case Row::kCustom:
+      return cus(fields);
+    case Row::kHex:
+      return hex(fields);
+    case Row::kAscii:
+      return ascc(fields);
+    case Row::kDecimal:
+      return dec(fields);
+  }
+}
+
 void FocusRule(FieldSet& fields, Field field) {
   fields.SetSelStart(field, 0);
   fields.SetSelLength(field, Len(fields.ReadText(field)));

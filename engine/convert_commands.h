@@ -65,6 +65,14 @@ void dec(FieldSet& fields);
 void hex(FieldSet& fields);
 void cus(FieldSet& fields);
 
+// The four rows of the window, top to bottom; form.h describes each.
+enum class Row { kCustom, kHex, kAscii, kDecimal };
+
+// The Convert command of `row`: cus, hex, ascc or dec, called directly (a
+// WebKit engine misses an exception thrown out of a call through a pointer
+// to a function that returns nothing, so no command runs through one).
+void Convert(Row row, FieldSet& fields);
+
 // Where the row `to` holds its first line break (CR or LF), after a Convert
 // of the row `from`: the code of the source row that gave it, or the
 // character itself when both are the Ascii row. Nothing when the row holds

@@ -1,5 +1,7 @@
 #include "engine/error_text.h"
 
+#include "engine/form.h"
+
 namespace zolm {
 
 namespace {
@@ -21,19 +23,8 @@ Text ShowCode(const Text& code) {
 }  // namespace
 
 const char* RowName(Field field) {
-  switch (field) {
-    case Field::tAsc:
-      return "Ascii row";
-    case Field::tDec:
-      return "Decimal row";
-    case Field::tHex:
-      return "Hex row";
-    case Field::tCus:
-      return "Custom row";
-    case Field::tBase:
-      return "Radix field";
-  }
-  return "";
+  const form::RowEntry* row = form::RowOf(field);
+  return row != nullptr ? row->report_name : "Radix field";
 }
 
 Text ErrorPlaceText(const ErrorPlace& place) {

@@ -32,8 +32,6 @@ constexpr int Pixels(int twips, int dpi) {
 
 enum class Kind { kTextBox, kLabel, kButton };
 
-using Command = void (*)(FieldSet&);
-
 struct Control {
   const char* name;
   Kind kind;
@@ -41,7 +39,7 @@ struct Control {
   const char* accessible_name;  // text boxes and buttons
   int left, top, width, height;
   std::optional<Field> field = std::nullopt;  // the field a text box shows
-  Command command = nullptr;                  // the Convert command a button runs
+  std::optional<Row> row = std::nullopt;      // the row whose Convert a button runs
 };
 
 // The controls in tab order; the index is the tab index. Labels take no
@@ -54,13 +52,31 @@ inline constexpr auto kControls = std::to_array<Control>({
     {"tAsc", Kind::kTextBox, nullptr, "Ascii text", 840, 1080, 7455, 285, Field::tAsc},
     {"tDec", Kind::kTextBox, nullptr, "Decimal codes", 840, 1560, 7455, 285, Field::tDec},
     {"Label1", Kind::kLabel, "Hex", nullptr, 120, 600, 1215, 255},
-    {"hex", Kind::kButton, "Convert", "Convert hex codes", 8400, 600, 735, 375, {}, hex},
+    {"hex", Kind::kButton, "Convert", "Convert hex codes", 8400, 600, 735, 375, {}, Row::kHex},
     {"Label3", Kind::kLabel, "Ascii", nullptr, 120, 1080, 1215, 255},
     {"Label4", Kind::kLabel, "Zolm Converter 1.00", nullptr, 120, 1920, 3135, 255},
-    {"ascc", Kind::kButton, "Convert", "Convert Ascii text", 8400, 1080, 735, 375, {}, ascc},
-    {"dec", Kind::kButton, "Convert", "Convert decimal codes", 8400, 1560, 735, 375, {}, dec},
+    {"ascc", Kind::kButton, "Convert", "Convert Ascii text", 8400, 1080, 735, 375, {}, Row::kAscii},
+    {"dec",
+     Kind::kButton,
+     "Convert",
+     "Convert decimal codes",
+     8400,
+     1560,
+     735,
+     375,
+     {},
+     Row::kDecimal},
     {"Label2", Kind::kLabel, "Decimal", nullptr, 120, 1560, 1215, 255},
-    {"cus", Kind::kButton, "Convert", "Convert custom codes", 8400, 120, 735, 375, {}, cus},
+    {"cus",
+     Kind::kButton,
+     "Convert",
+     "Convert custom codes",
+     8400,
+     120,
+     735,
+     375,
+     {},
+     Row::kCustom},
     {"Label5", Kind::kLabel, "Custom", nullptr, 120, 120, 1215, 255},
 });
 
@@ -85,6 +101,38 @@ constexpr int IndexOf(Field field) {
     if (At(i).field == field) return i;
   }
   return -1;
+}
+
+// The four rows, in Row's order: what each is called where a user names it
+// (zolm's --from and --to, zolm.mjs), the field it shows, its button and its
+// caption label (names in kControls), and the row's name in reports.
+struct RowEntry {
+  Row row;
+  const char* name;        // "custom", "hex", "ascii", "decimal"
+  const char* short_name;  // zolm takes it too: "cus", "hex", "ascii", "dec"
+  Field field;
+  const char* button;
+  const char* label;
+  const char* report_name;  // "Custom row", ...
+};
+
+inline constexpr auto kRows = std::to_array<RowEntry>({
+    {Row::kCustom, "custom", "cus", Field::tCus, "cus", "Label5", "Custom row"},
+    {Row::kHex, "hex", "hex", Field::tHex, "hex", "Label1", "Hex row"},
+    {Row::kAscii, "ascii", "ascii", Field::tAsc, "ascc", "Label3", "Ascii row"},
+    {Row::kDecimal, "decimal", "dec", Field::tDec, "dec", "Label2", "Decimal row"},
+});
+
+constexpr const RowEntry& RowOf(Row row) {
+  return kRows[static_cast<std::size_t>(row)];
+}
+
+// The row that shows `field`; nullptr for tBase, the radix.
+constexpr const RowEntry* RowOf(Field field) {
+  for (const RowEntry& entry : kRows) {
+    if (entry.field == field) return &entry;
+  }
+  return nullptr;
 }
 
 // What a face measures of its font and controls, in pixels at the dots per

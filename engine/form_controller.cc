@@ -22,24 +22,33 @@ std::optional<ErrorSelection> SelectionAfter(const RuntimeError& error, FieldSet
   return selection;
 }
 
+ConvertOutcome RunConvert(Row row, FieldSet& fields) {
+  ConvertOutcome outcome;
+  try {
+    Convert(row, fields);
+  } catch (const RuntimeError& error) {
+    outcome.error = error.number();
+    outcome.report = ErrorReportText(error);
+    outcome.selection = SelectionAfter(error, fields);
+  }
+  return outcome;
+}
+
 void FormController::Click(int control) {
   if (control < 0 || control >= form::kControlCount) return;
-  const form::Command command = form::At(control).command;
-  if (command == nullptr) return;
-  try {
-    command(fields_);
-  } catch (const RuntimeError& error) {
-    // The one place a run-time error ends: it is shown, and the window goes
-    // on with the fields as the command left them.
-    view_.ShowReport(ErrorReportText(error));
-    const auto selection = SelectionAfter(error, fields_);
-    if (!selection) return;
-    // The window moves the focus there itself: the focus rule must select
-    // the whole text over the selection neither now nor when the window is
-    // active again after the report.
-    timing_.Claim(selection->control);
-    view_.FocusAndSelect(selection->control, selection->start, selection->length);
-  }
+  const std::optional<Row> row = form::At(control).row;
+  if (!row) return;
+  // The window goes on with the fields as the command left them.
+  const ConvertOutcome outcome = RunConvert(*row, fields_);
+  if (outcome.error == 0) return;
+  view_.ShowReport(outcome.report);
+  if (!outcome.selection) return;
+  // The window moves the focus there itself: the focus rule must select
+  // the whole text over the selection neither now nor when the window is
+  // active again after the report.
+  const ErrorSelection& selection = *outcome.selection;
+  timing_.Claim(selection.control);
+  view_.FocusAndSelect(selection.control, selection.start, selection.length);
 }
 
 void FormController::RunFocusRule(int control) {

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include "engine/convert_commands.h"
 #include "engine/field_transforms.h"
 #include "engine/text_box_rules.h"
 #include "engine/value_rules.h"
@@ -38,6 +39,19 @@ struct ErrorSelection {
 // failing code, or the whole row or radix; none when the error names no
 // place.
 std::optional<ErrorSelection> SelectionAfter(const RuntimeError& error, FieldSet& fields);
+
+// What a Convert came to: its error number (0 when it succeeded), and for a
+// failure the report to show (ErrorReportText) and the selection to make.
+struct ConvertOutcome {
+  int error = 0;
+  Text report;
+  std::optional<ErrorSelection> selection;
+};
+
+// Runs the Convert command of `row` on `fields`, the one place where a
+// run-time error of a Convert ends; the fields stay as the command left
+// them. Anything but a RuntimeError passes on.
+ConvertOutcome RunConvert(Row row, FieldSet& fields);
 
 class FormController {
  public:

@@ -22,19 +22,39 @@ TEST(FormTableTest, FieldsAndCommandsBelongToTheirKinds) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(form::IndexOf(c.name), i);
     EXPECT_EQ(c.field.has_value(), c.kind == form::Kind::kTextBox);
-    EXPECT_EQ(c.command != nullptr, c.kind == form::Kind::kButton);
+    EXPECT_EQ(c.row.has_value(), c.kind == form::Kind::kButton);
     EXPECT_EQ(c.accessible_name != nullptr, c.kind != form::Kind::kLabel);
     if (c.field) {
       EXPECT_STREQ(FieldName(*c.field), c.name);
       EXPECT_EQ(form::IndexOf(*c.field), i);
       ++boxes;
     }
-    buttons += c.command != nullptr;
+    buttons += c.row.has_value();
   }
   EXPECT_EQ(boxes, 5);
   EXPECT_EQ(buttons, 4);
-  EXPECT_EQ(form::At(form::IndexOf("ascc")).command, &ascc);
-  EXPECT_EQ(form::At(form::IndexOf("cus")).command, &cus);
+}
+
+// Each row's box, button and caption stand on one line of the form, in the
+// row's order from the top, and the button converts that row.
+TEST(FormTableTest, RowsNameTheirControls) {
+  int top = -1;
+  for (std::size_t i = 0; i < form::kRows.size(); ++i) {
+    const form::RowEntry& row = form::kRows[i];
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(static_cast<std::size_t>(row.row), i);
+    EXPECT_EQ(form::RowOf(row.field), &row);
+    const form::Control& box = form::At(form::IndexOf(row.field));
+    const form::Control& button = form::At(form::IndexOf(row.button));
+    const form::Control& label = form::At(form::IndexOf(row.label));
+    EXPECT_EQ(button.row, row.row);
+    EXPECT_EQ(label.kind, form::Kind::kLabel);
+    EXPECT_EQ(button.top, box.top);
+    EXPECT_EQ(label.top, box.top);
+    EXPECT_GT(box.top, top);
+    top = box.top;
+  }
+  EXPECT_EQ(form::RowOf(Field::tBase), nullptr);
 }
 
 // The client size and two controls at each DPI: with a font that fits the

@@ -4,6 +4,9 @@
 // surrogates included); the form table crosses once, as JSON.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <string>
 
 #include "engine/convert_commands.h"
@@ -35,7 +38,7 @@ class PageView final : public FormView {
   ErrorSelection selection_;
 };
 
-// The fields as zolm_convert_given sees them: those the caller gave, and
+// The fields as zolm_convert sees them: those the caller gave, and
 // those the command has written. A read of any other field ends the run, and
 // the caller runs it again with every field given: no command depends on
 // what it was not given.
@@ -86,11 +89,26 @@ struct Failure {
   Text report;
 };
 
+// What zolm_convert wrote, laid out for the caller to read from memory at
+// once: JavaScript decodes the ASCII texts of every written field (the rows
+// of codes always are) in one go, and reads only the others unit by unit.
+struct Result {
+  std::int32_t written = 0;  // bit 1 << field for each field written
+  std::int32_t ascii = 0;    // address of those ASCII texts, one after another
+  // For each field: its length in `ascii`; kNotAscii for a written text to
+  // read with zolm_text; kAsGiven for the source row left as it was given
+  // (written back untrimmed); 0 for a field not written.
+  std::array<std::int32_t, 5> lengths{};
+};
+constexpr std::int32_t kNotAscii = -1;
+constexpr std::int32_t kAsGiven = -2;
+
 FieldModel fields;
 PageView view;
 FormController controller(fields, view);
 Failure failure;
-unsigned written_fields = 0;
+Result result;
+std::string ascii_texts;
 Text in;   // what the caller writes
 Text out;  // what the caller reads
 
@@ -126,7 +144,15 @@ std::string FormJson() {
             ",\"caption\":" + Quote(c.caption) + ",\"accessibleName\":" + Quote(c.accessible_name) +
             ",\"left\":" + std::to_string(c.left) + ",\"top\":" + std::to_string(c.top) +
             ",\"width\":" + std::to_string(c.width) + ",\"height\":" + std::to_string(c.height) +
-            ",\"field\":" + (c.field ? std::to_string(static_cast<int>(*c.field)) : "null") + "}";
+            ",\"field\":" + (c.field ? std::to_string(static_cast<int>(*c.field)) : "null") +
+            ",\"row\":" + (c.row ? Quote(form::RowOf(*c.row).name) : "null") + "}";
+  }
+  json += "],\"rows\":[";
+  for (const form::RowEntry& row : form::kRows) {
+    if (row.row != form::kRows.front().row) json += ',';
+    json += "{\"name\":" + Quote(row.name) +
+            ",\"field\":" + std::to_string(static_cast<int>(row.field)) +
+            ",\"button\":" + Quote(row.button) + ",\"label\":" + Quote(row.label) + "}";
   }
   json += "],\"fields\":[";
   for (const Field field : kAllFields) {
@@ -167,8 +193,21 @@ EMSCRIPTEN_KEEPALIVE const char16_t* zolm_text(int field) {
   return Give(IsField(field) ? TextView(fields.text(static_cast<Field>(field))) : TextView());
 }
 
-EMSCRIPTEN_KEEPALIVE int zolm_text_length(int field) {
-  return IsField(field) ? static_cast<int>(fields.text(static_cast<Field>(field)).size()) : 0;
+// The same for the page's boxes, which show codes 0, 10 and 13 as their
+// pictures.
+EMSCRIPTEN_KEEPALIVE void zolm_set_shown_text(int field) {
+  ReadControlPictures(in);
+  zolm_set_text(field);
+}
+EMSCRIPTEN_KEEPALIVE const char16_t* zolm_shown_text(int field) {
+  zolm_text(field);
+  ShowControlPictures(out);
+  return out.c_str();
+}
+
+// Whether the Custom row's box is to ask a phone for capitals, by the radix.
+EMSCRIPTEN_KEEPALIVE int zolm_capital_digits() {
+  return RadixDigitsAreCapitals(fields.text(Field::tBase));
 }
 
 EMSCRIPTEN_KEEPALIVE int zolm_sel_start(int field) {
@@ -179,9 +218,11 @@ EMSCRIPTEN_KEEPALIVE int zolm_sel_length(int field) {
   return IsField(field) ? fields.sel_length(static_cast<Field>(field)) : 0;
 }
 
-// The text given to zolm_input as a box takes it when pasted.
+// The text given to zolm_input as a box takes it when pasted or dropped.
 EMSCRIPTEN_KEEPALIVE const char16_t* zolm_inserted_text() {
-  return Give(InsertedText(in));
+  Give(InsertedText(in));
+  ShowControlPictures(out);
+  return out.c_str();
 }
 
 // The page's controls, by tab index. After zolm_click, zolm_report gives the
@@ -225,38 +266,82 @@ EMSCRIPTEN_KEEPALIVE int zolm_double_clicked(int control) {
 }
 
 // Runs the Convert of the button with tab index `control`, as zolm.mjs's
-// convert does, on the fields whose bits (1 << Field) are set in `given`:
-// 0, or the error number, with the failure's parts in zolm_failure_*; -1
-// when the command read a field not given, and is to run again with all.
-// zolm_written then has a bit set for each field the command wrote.
-EMSCRIPTEN_KEEPALIVE int zolm_convert(int control, unsigned given) {
+// convert does. With `source_length` 0 or more, the text given to
+// zolm_input is the row's own text (that many units) and then the radix,
+// and those two are all the command is given: -1 when it reads another
+// field, to run again with `source_length` -1 once every field is set
+// (zolm_set_text). Otherwise 0, or the error number with the failure's
+// parts in zolm_failure_*; zolm_result() tells what the command wrote.
+EMSCRIPTEN_KEEPALIVE int zolm_convert(int control, int source_length) {
   failure = {};
-  written_fields = 0;
+  result = {};
+  ascii_texts.clear();
   if (control < 0 || control >= form::kControlCount) return 0;
-  const form::Command command = form::At(control).command;
-  if (command == nullptr) return 0;
+  const std::optional<Row> row = form::At(control).row;
+  if (!row) return 0;
+  const Field source = form::RowOf(*row).field;
+  unsigned given = (1u << kAllFields.size()) - 1;
+  TextView source_text;
+  if (source_length >= 0) {
+    const TextView both(in);
+    const std::size_t split = std::min(static_cast<std::size_t>(source_length), both.size());
+    source_text = both.substr(0, split);
+    fields.WriteTextFrom(source, source_text);
+    fields.WriteTextFrom(Field::tBase, both.substr(split));
+    given = (1u << static_cast<unsigned>(source)) | (1u << static_cast<unsigned>(Field::tBase));
+  }
   GivenFields run(fields, given);
+  ConvertOutcome outcome;
   try {
-    command(run);
+    outcome = RunConvert(*row, run);
   } catch (const GivenFields::NotGiven&) {
     return -1;
-  } catch (const RuntimeError& error) {
-    failure.number = error.number();
-    failure.report = ErrorReportText(error);
-    if (const auto selection = SelectionAfter(error, fields)) {
-      failure.field = static_cast<int>(error.place()->field);
+  }
+  if (outcome.error != 0) {
+    failure.number = outcome.error;
+    failure.report = std::move(outcome.report);
+    if (const auto& selection = outcome.selection) {
+      const Field field = *form::At(selection->control).field;
+      failure.field = static_cast<int>(field);
       failure.start = selection->start;
       failure.length = selection->length;
-      failure.code = TextView(fields.text(error.place()->field))
+      failure.code = TextView(fields.text(field))
                          .substr(static_cast<std::size_t>(selection->start),
                                  static_cast<std::size_t>(selection->length));
     }
   }
-  written_fields = run.written();
+  result.written = static_cast<std::int32_t>(run.written());
+  for (const Field field : kAllFields) {
+    if ((run.written() & (1u << static_cast<unsigned>(field))) == 0) continue;
+    const Text& text = fields.text(field);
+    std::int32_t& length = result.lengths[static_cast<std::size_t>(field)];
+    if (field == source && source_length >= 0 && TextView(text) == source_text) {
+      length = kAsGiven;
+    } else {
+      // Copied as bytes while checked: one pass over the text.
+      const std::size_t at = ascii_texts.size();
+      ascii_texts.resize(at + text.size());
+      char* to = ascii_texts.data() + at;
+      const char16_t* from = text.data();
+      const std::size_t size = text.size();
+      unsigned units = 0;
+      for (std::size_t i = 0; i < size; ++i) {
+        units |= from[i];
+        to[i] = static_cast<char>(from[i]);
+      }
+      if (units < 0x80) {
+        length = static_cast<std::int32_t>(text.size());
+      } else {
+        ascii_texts.resize(at);
+        length = kNotAscii;
+      }
+    }
+  }
+  result.ascii = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(ascii_texts.data()));
   return failure.number;
 }
-EMSCRIPTEN_KEEPALIVE unsigned zolm_written() {
-  return written_fields;
+EMSCRIPTEN_KEEPALIVE const Result* zolm_result() {
+  return &result;
 }
 EMSCRIPTEN_KEEPALIVE const char* zolm_failure_description() {
   return ErrorDescription(failure.number);
