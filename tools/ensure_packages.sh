@@ -36,6 +36,6 @@ WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w6
   wine64 googletest libcli11-dev wixl msitools zip unzip faketime git)
 
 # What building the web page and testing it in browsers needs (emscripten's
-# optimizer needs node-acorn).
+# optimizer needs node-acorn; WebKit's MiniBrowser runs on Xvfb).
 WEB_PACKAGES=(emscripten node-acorn nodejs cmake ninja-build g++ libgtest-dev chromium firefox-esr
-  fonts-dejavu-core unzip git)
+  webkit2gtk-driver xvfb xauth fonts-dejavu-core unzip git)

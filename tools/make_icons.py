@@ -9,7 +9,8 @@ scaling with nearest-neighbour sampling, so it stays crisp pixel art; 24 is
 the 16 pixel picture centred. The Windows programs' icon, resources/zolm.ico,
 holds the 16, 24, 32, 48 and 64 pixel images of that set as 32-bit bitmaps
 and the 256 pixel one as a PNG, as Windows expects. The web page's icons,
-resources/web/icon-192.png and icon-512.png, are the 32 pixel picture scaled.
+resources/web/icon-192.png and icon-512.png, are the 32 pixel picture scaled;
+icon-maskable-512.png holds it inside a phone's safe zone.
 Run it again after changing the drawing; the PNGs are checked in.
 """
 import os
@@ -115,6 +116,14 @@ def main():
     for size in (192, 512):
         png(os.path.join(folder, f"icon-{size}.png"), scaled(large, size // 32), palette16, 4,
             transparent=0)
+    # The maskable one, which a phone cuts to its own shape: the tile's blue
+    # to the edges, the picture 9 times over (288 pixels) in the middle, so
+    # that it lies whole in the safe circle of 40% of the width around the
+    # centre (its corners 204 pixels out, the circle 204.8).
+    tile = [[1 if v == 0 else v for v in row] for row in scaled(large, 9)]
+    png(os.path.join(folder, "icon-maskable-512.png"), [[1] * 512 for _ in range(112)] +
+        [[1] * 112 + row + [1] * 112 for row in tile] + [[1] * 512 for _ in range(112)],
+        palette16, 4)
 
 
 def dib(pixels, palette):

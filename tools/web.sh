@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds the web face into build-web/ and tests it: installs what is missing
-# (Debian's emscripten, Chromium and Firefox ESR; the browser test's npm
-# packages with npm ci), compiles the engine to WebAssembly (emcmake), makes
-# the single page, the installable site, the ES module, the node driver and
-# the release zip (web/build.mjs), runs the driver tests against the
-# WebAssembly driver under node and the browser test (tests/web/) in both
-# browsers, writes SHA256SUMS and checks that a fresh clone of the commit
-# gives the same bytes.
+# (Debian's emscripten, Chromium, Firefox ESR and WebKit's driver; the
+# browser test's npm packages with npm ci), compiles the engine to
+# WebAssembly (emcmake), makes the single page, the installable site, the ES
+# module, the node driver and the release zip (web/build.mjs), runs the
+# driver tests against the WebAssembly driver under node and the browser
+# test (tests/web/) in Chromium, Firefox and WebKit, writes SHA256SUMS and
+# checks that a fresh clone of the commit gives the same bytes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/ensure_packages.sh
@@ -51,9 +51,11 @@ cmake --build "$out/native" --target zolm-tests
 ZOLM_DRIVER_COMMAND="$(command -v node) $PWD/$out/zolm-driver.js" \
   "$out/native/zolm-tests" --gtest_filter='DriverTest.*' --gtest_brief=1
 
-# The page in Chromium and Firefox.
+# The page in Chromium, Firefox and WebKit (whose MiniBrowser needs a display).
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
-(cd tests/web && ZOLM_WEB="$PWD/../../$out" node --test)
+(cd tests/web && ZOLM_WEB="$PWD/../../$out" xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" \
+  node --test)
+unzip -l "$out/$zip" | grep -q "/zolm.mjs$" || { echo "web: $zip holds no zolm.mjs" >&2; exit 1; }
 
 # The same commit from a fresh clone gives the same bytes.
 if git rev-parse HEAD >/dev/null 2>&1; then

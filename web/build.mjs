@@ -1,6 +1,6 @@
 // Makes the web release from the WebAssembly build: the single page, the
-// installable site, the ES module, the node driver and the zip of the site
-// and page. Usage: node web/build.mjs BUILD OUT VERSION EPOCH
+// installable site, the ES module, the node driver and the zip of the page,
+// the module and the site. Usage: node web/build.mjs BUILD OUT VERSION EPOCH
 // The same inputs give the same bytes.
 import { createHash } from "node:crypto";
 import { copyFileSync, mkdirSync, readFileSync, rmSync, writeFileSync } from "node:fs";
@@ -70,18 +70,22 @@ const siteFiles = {
         display: "standalone",
         background_color: "#f0f0f0",
         theme_color: "#1f4ea0",
-        icons: [192, 512].map((size) => ({
-          src: `icon-${size}.png`,
-          sizes: `${size}x${size}`,
-          type: "image/png",
-          purpose: "any",
-        })),
+        icons: [
+          ...[192, 512].map((size) => ({
+            src: `icon-${size}.png`,
+            sizes: `${size}x${size}`,
+            type: "image/png",
+            purpose: "any",
+          })),
+          { src: "icon-maskable-512.png", sizes: "512x512", type: "image/png", purpose: "maskable" },
+        ],
       },
       null,
       2,
     ) + "\n",
   "icon-192.png": readFileSync(join(icons, "web", "icon-192.png")),
   "icon-512.png": readFileSync(join(icons, "web", "icon-512.png")),
+  "icon-maskable-512.png": readFileSync(join(icons, "web", "icon-maskable-512.png")),
 };
 const kept = ["./", ...Object.keys(siteFiles)];
 const contents = createHash("sha256");
@@ -98,14 +102,12 @@ const moduleHead =
   '  ? (await import("node:module")).createRequire(import.meta.url)\n' +
   "  : undefined;\n" +
   'const __dirname = ".";\n';
-writeFileSync(
-  join(out, "zolm.mjs"),
-  [moduleHead, engine, source("converter.js"), source("module.js")].join("\n"),
-);
+const module = [moduleHead, engine, source("converter.js"), source("module.js")].join("\n");
+writeFileSync(join(out, "zolm.mjs"), module);
 copyFileSync(join(build, "zolm-driver.js"), join(out, "zolm-driver.js"));
 
-// The zip: the site folder and the single page, in a fixed order with the
-// source's time, so that the same sources give the same bytes.
+// The zip: the single page, the module and the site folder, in a fixed
+// order with the source's time, so that the same sources give the same bytes.
 const crcTable = Array.from({ length: 256 }, (_, n) => {
   let c = n;
   for (let k = 0; k < 8; ++k) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
@@ -123,6 +125,7 @@ const dosDate =
 const folder = `zolm-converter-${version}-web`;
 const entries = [
   [`${folder}/zolm-converter.html`, Buffer.from(single)],
+  [`${folder}/zolm.mjs`, Buffer.from(module)],
   ...Object.keys(siteFiles)
     .sort()
     .map((name) => [`${folder}/site/${name}`, Buffer.from(siteFiles[name])]),

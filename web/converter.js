@@ -22,6 +22,12 @@ function zolmBind(m) {
   let bytes = new Uint8Array(1024);
   const give = (text) => {
     const at = m._zolm_input(text.length) >> 1;
+    if (text.length <= 64) {
+      // Short texts unit by unit: the encoder's call costs more.
+      const heap = m.HEAPU16;
+      for (let i = 0; i < text.length; ++i) heap[at + i] = text.charCodeAt(i);
+      return;
+    }
     if (bytes.length < text.length) bytes = new Uint8Array(text.length * 2);
     const { read, written } = encoder.encodeInto(text, bytes.subarray(0, text.length));
     const heap = m.HEAPU16;
@@ -31,6 +37,9 @@ function zolmBind(m) {
     }
     for (let i = 0; i < text.length; ++i) heap[at + i] = text.charCodeAt(i);
   };
+  // The rows of codes come back as ASCII bytes: a UTF-8 decoder reads them
+  // several times faster than UTF-16.
+  const asciiDecoder = new TextDecoder();
   const utf8 = (pointer) => {
     const bytes = m.HEAPU8;
     let end = pointer;
@@ -46,7 +55,14 @@ function zolmBind(m) {
       m._zolm_set_text(field);
     },
     text: (field) => take(m._zolm_text(field)),
-    textLength: (field) => m._zolm_text_length(field),
+    // The same as a box of the page shows it: codes 0, 10 and 13 as their
+    // pictures, which it reads back as the codes.
+    setShownText(field, text) {
+      give(text);
+      m._zolm_set_shown_text(field);
+    },
+    shownText: (field) => take(m._zolm_shown_text(field)),
+    capitalDigits: () => m._zolm_capital_digits() !== 0,
     selection: (field) => [m._zolm_sel_start(field), m._zolm_sel_length(field)],
     insertedText(text) {
       give(text);
@@ -65,29 +81,56 @@ function zolmBind(m) {
             : { control: box, start: m._zolm_selection_start(), length: m._zolm_selection_length() },
       };
     },
-    written: () => m._zolm_written(),
     focusArrived: (control, byMousePress) => m._zolm_focus_arrived(control, byMousePress ? 1 : 0) !== 0,
     runFocusRule: (control) => m._zolm_run_focus_rule(control),
     buttonReleased: (control, dragged) => m._zolm_button_released(control, dragged ? 1 : 0) !== 0,
     contextMenu: (control) => m._zolm_context_menu(control) !== 0,
     doubleClicked: (control) => m._zolm_double_clicked(control) !== 0,
-    // A Convert on the fields given with setText since the last convert
-    // (bits 1 << field in `given`): null, or its failure; undefined when
-    // the command needs the other fields too. written() tells which fields
-    // it wrote.
-    convert(control, given) {
-      const number = m._zolm_convert(control, given);
-      if (number === 0) return null;
-      if (number < 0) return undefined;
+    // A Convert of the button with tab index `control`, given the text of
+    // its own row `source` and the radix; `others()` gives every field's
+    // text (by field) should the command ask for more (none does). Gives
+    // `texts`, what it wrote by field (undefined where it wrote nothing,
+    // `source` itself where the source row is as given), and `failure`:
+    // null, or the error with its parts.
+    convert(control, source, radix, others) {
+      give(source + radix);
+      let number = m._zolm_convert(control, source.length);
+      if (number < 0) {
+        others().forEach((text, field) => this.setText(field, text));
+        number = m._zolm_convert(control, -1);
+      }
+      const at = m._zolm_result() >> 2;
+      const header = m.HEAP32;
+      const written = header[at];
+      const lengths = header.subarray(at + 2, at + 7);
+      let total = 0;
+      for (const length of lengths) if (length > 0) total += length;
+      const ascii = total > 0 ? asciiDecoder.decode(m.HEAPU8.subarray(header[at + 1], header[at + 1] + total)) : "";
+      const texts = new Array(5);
+      let offset = 0;
+      for (let field = 0; field < 5; ++field) {
+        if ((written & (1 << field)) === 0) continue;
+        const length = lengths[field];
+        if (length >= 0) {
+          texts[field] = ascii.slice(offset, offset + length);
+          offset += length;
+        } else {
+          texts[field] = length === -2 ? source : take(m._zolm_text(field));
+        }
+      }
+      if (number === 0) return { texts, failure: null };
       const field = m._zolm_failure_field();
       return {
-        number,
-        description: utf8(m._zolm_failure_description()),
-        field: field < 0 ? null : field,
-        code: take(m._zolm_failure_code()),
-        start: m._zolm_failure_start(),
-        length: m._zolm_failure_length(),
-        report: take(m._zolm_failure_report()),
+        texts,
+        failure: {
+          number,
+          description: utf8(m._zolm_failure_description()),
+          field: field < 0 ? null : field,
+          code: take(m._zolm_failure_code()),
+          start: m._zolm_failure_start(),
+          length: m._zolm_failure_length(),
+          report: take(m._zolm_failure_report()),
+        },
       };
     },
   };

@@ -12,49 +12,48 @@
 // the failing text in it in UTF-16 units; `report` is the window's report
 // text. Each converter holds its own engine; calls on one run one at a time.
 
-const ROWS = { ascii: "tAsc", decimal: "tDec", hex: "tHex", custom: "tCus", radix: "tBase" };
-const BUTTONS = { ascii: "ascc", decimal: "dec", hex: "hex", custom: "cus" };
-
 export async function createConverter() {
   const engine = zolmBind(await createZolmEngine());
-  const fieldOf = (row) => engine.form.fields.indexOf(ROWS[row]);
-  const rowOf = (field) =>
-    Object.keys(ROWS).find((row) => ROWS[row] === engine.form.fields[field]);
-  const buttonOf = (row) => engine.form.controls.findIndex((c) => c.name === BUTTONS[row]);
+  const { form } = engine;
+  // The rows by name, in the engine's form: each row's field and button;
+  // the radix is a field of its own.
+  const FIELDS = { radix: form.fields.indexOf("tBase") };
+  const BUTTONS = {};
+  for (const row of form.rows) {
+    FIELDS[row.name] = row.field;
+    BUTTONS[row.name] = form.controls.findIndex((c) => c.name === row.button);
+  }
+  const NAMES = Object.keys(FIELDS);
+  const fieldOf = (row) => FIELDS[row];
+  const rowOf = (field) => NAMES.find((name) => FIELDS[name] === field);
   const initial = {};
-  for (const name of Object.keys(ROWS)) initial[name] = engine.text(fieldOf(name));
+  for (const name of NAMES) initial[name] = engine.text(fieldOf(name));
   return {
     convert(row, rows = {}) {
       if (!Object.hasOwn(BUTTONS, row)) {
         throw new RangeError(`row must be one of ${Object.keys(BUTTONS).join(", ")}`);
       }
-      const given = {};
-      for (const name of Object.keys(ROWS)) {
-        const text = rows[name] ?? initial[name];
-        if (typeof text !== "string") throw new TypeError(`rows.${name} must be a string`);
-        given[name] = text;
+      if (rows === null || typeof rows !== "object" || Array.isArray(rows)) {
+        throw new TypeError(`rows must be an object of texts by row name (${NAMES.join(", ")})`);
       }
-      // The source row and the radix are all a command reads before it
-      // writes; the others go in only if it asks for them.
-      const button = buttonOf(row);
-      for (const name of [row, "radix"]) engine.setText(fieldOf(name), given[name]);
-      let failure = engine.convert(button, (1 << fieldOf(row)) | (1 << fieldOf("radix")));
-      if (failure === undefined) {
-        for (const name of Object.keys(ROWS)) engine.setText(fieldOf(name), given[name]);
-        failure = engine.convert(button, 0b11111);
-      }
-      const written = engine.written();
-      const texts = {};
-      for (const name of Object.keys(ROWS)) {
-        const field = fieldOf(name);
-        if ((written & (1 << field)) === 0) {
-          texts[name] = given[name];
-        } else if (name === row && engine.textLength(field) === given[name].length) {
-          // The source is only trimmed: as long as it was, it is unchanged.
-          texts[name] = given[name];
-        } else {
-          texts[name] = engine.text(field);
+      for (const name in rows) {
+        if (Object.hasOwn(rows, name) && !Object.hasOwn(FIELDS, name)) {
+          throw new TypeError(`rows has no row named ${JSON.stringify(name)}; rows are ${NAMES.join(", ")}`);
         }
+      }
+      // Each row's text, then what the command wrote over it.
+      const texts = {};
+      for (const name of NAMES) {
+        const text = rows[name] === undefined ? initial[name] : rows[name];
+        if (typeof text !== "string") throw new TypeError(`rows.${name} must be a string`);
+        texts[name] = text;
+      }
+      const { texts: written, failure } = engine.convert(BUTTONS[row], texts[row], texts.radix, () =>
+        NAMES.reduce((all, name) => ((all[fieldOf(name)] = rows[name] ?? initial[name]), all), []),
+      );
+      for (const name of NAMES) {
+        const text = written[fieldOf(name)];
+        if (text !== undefined) texts[name] = text;
       }
       if (failure === null) return { rows: texts, error: null };
       const { number, description, field, code, start, length, report } = failure;

@@ -2,63 +2,44 @@
 // focus change handed to the engine's controller, as the windows do.
 "use strict";
 (async () => {
-  const engine = zolmBind(await createZolmEngine());
+  let engine;
+  try {
+    engine = zolmBind(await createZolmEngine());
+  } catch {
+    // No WebAssembly: turned off in the browser, or not allowed by the
+    // site's security policy. The page says so instead of the form.
+    document.getElementById("no-engine").hidden = false;
+    return;
+  }
   const { form } = engine;
   const page = document.getElementById("form");
   const dialog = document.getElementById("report");
   const reportText = document.getElementById("report-text");
-  const controls = [];
 
-  // What the engine wrote into a box, and what the box made of it: a box
-  // may normalize line breaks or drop codes, and as long as the user has
-  // not changed it since, its text is what was written.
-  const written = new WeakMap();
-  const textOf = (box) => {
-    const last = written.get(box);
-    return last && last.shown === box.value ? last.text : box.value;
-  };
-  const show = (box, text) => {
-    if (textOf(box) === text) return;
-    box.value = text;
-    written.set(box, { text, shown: box.value });
-    // A row written by Convert shows its start.
-    box.setSelectionRange(0, 0);
-    box.scrollLeft = 0;
-  };
-  const boxes = () => controls.filter((c) => c.field !== null);
-  const copyIn = (control) => engine.setText(control.field, textOf(control.element));
-  const copyOut = () => boxes().forEach((c) => show(c.element, engine.text(c.field)));
-  const select = (control) => {
-    const [start, length] = engine.selection(control.field);
-    control.element.setSelectionRange(start, start + length);
-  };
+  const controls = form.controls.map((c, index) => ({ ...c, index }));
+  const named = (name) => controls.find((c) => c.name === name);
+  const boxes = controls.filter((c) => c.field !== null);
 
   // Places: the table's twips at 96 dots per inch, where the window's font
   // is 11 pixels high; here 11 pixels are one em of the page's font, so the
   // form keeps its proportions and grows with the text size. Narrow
   // screens stack the rows.
   const em = (twips) => twips / 15 / 11;
-  const firstBox = form.controls.find((c) => c.kind === "textbox");
-  const pitch = form.controls.filter((c) => c.kind === "textbox")[2].top - firstBox.top;
-  const buttonLeft = form.controls.find((c) => c.kind === "button").left;
+  const firstBox = boxes[0];
+  const pitch = named("tHex").top - named("tCus").top;
+  const buttonLeft = controls.find((c) => c.kind === "button").left;
   page.style.setProperty("--width", em(form.clientWidth));
   page.style.setProperty("--height", em(form.clientHeight));
 
-  form.controls.forEach((c, index) => {
+  for (const c of controls) {
     let element;
     if (c.kind === "textbox") {
-      // The Ascii row keeps every code, line breaks included: a one-line
-      // textarea rather than an input, which drops CR and LF.
-      element = document.createElement(c.name === "tAsc" ? "textarea" : "input");
-      if (element.tagName === "TEXTAREA") {
-        element.rows = 1;
-        element.wrap = "off";
-      } else {
-        element.type = "text";
-      }
+      element = document.createElement("input");
+      element.type = "text";
       element.spellcheck = false;
       element.autocomplete = "off";
-      element.setAttribute("autocapitalize", "off");
+      // Hex digits are capitals; lower-case letters are other digits.
+      element.setAttribute("autocapitalize", c.name === "tHex" ? "characters" : "off");
       element.setAttribute("autocorrect", "off");
     } else if (c.kind === "button") {
       element = document.createElement("button");
@@ -80,38 +61,55 @@
     style.setProperty("--h", em(c.height));
     style.setProperty("--row", 3 * row + (c.kind === "label" ? 1 : c.kind === "textbox" ? 2 : 3));
     style.setProperty("--column", beside ? "2" : c.kind === "textbox" && row === 0 ? "1" : "1 / -1");
-    page.append(element);
-    controls.push({ element, index, field: c.field, kind: c.kind });
-  });
+    c.element = element;
+  }
+  // The focusable controls in tab order, each row's caption just before its
+  // box: a screen reader reads the caption, then the box, and the box is
+  // drawn over the part of the caption it covers. Other labels come last.
+  const rowOfField = (field) => form.rows.find((r) => r.field === field);
+  for (const c of controls) {
+    if (c.kind === "label") continue;
+    const row = c.kind === "textbox" && rowOfField(c.field);
+    if (row) page.append(named(row.label).element);
+    page.append(c.element);
+  }
+  for (const c of controls) if (!c.element.parentNode) page.append(c.element);
 
-  // The fragment holds the source row, its text and the radix; it never
-  // leaves the browser.
-  const rowNames = { tCus: "custom", tHex: "hex", tAsc: "ascii", tDec: "decimal" };
-  const buttonOfRow = { tCus: "cus", tHex: "hex", tAsc: "ascc", tDec: "dec" };
-  const named = (name) => controls[form.controls.findIndex((c) => c.name === name)];
-  const remember = (button) => {
-    const source = Object.keys(buttonOfRow).find((f) => buttonOfRow[f] === form.controls[button].name);
-    const address = new URLSearchParams({
-      from: rowNames[source],
-      text: textOf(named(source).element),
-      radix: textOf(named("tBase").element),
-    });
-    try {
-      history.replaceState(null, "", "#" + address.toString().replace(/\+/g, "%20"));
-    } catch {
-      // An address that can't change (a sandboxed frame) keeps the old one.
-    }
+  const custom = named("tCus").element;
+  const radix = named("tBase");
+  const capitals = () =>
+    custom.setAttribute("autocapitalize", engine.capitalDigits() ? "characters" : "off");
+
+  // Undo and redo, box by box. A browser's own undo runs over the whole
+  // page in some engines, and would reach into a row the user is not in.
+  const state = (e) => ({ value: e.value, start: e.selectionStart, end: e.selectionEnd });
+  for (const c of boxes) c.history = { undo: [], redo: [], before: null, typing: -1 };
+  const record = (c, before) => {
+    c.history.undo.push(before);
+    c.history.redo = [];
   };
-  const recall = () => {
-    const address = new URLSearchParams(location.hash.slice(1));
-    const source = Object.keys(rowNames).find((f) => rowNames[f] === address.get("from"));
-    if (!source || !address.has("text")) return;
-    show(named(source).element, address.get("text"));
-    if (address.has("radix")) show(named("tBase").element, address.get("radix"));
-    boxes().forEach(copyIn);
-    engine.click(named(buttonOfRow[source]).index);
-    copyOut();
+  const step = (c, back) => {
+    const h = c.history;
+    const from = back ? h.undo : h.redo;
+    if (from.length === 0) return;
+    (back ? h.redo : h.undo).push(state(c.element));
+    const to = from.pop();
+    c.element.value = to.value;
+    c.element.setSelectionRange(to.start, to.end);
+    h.typing = -1;
   };
+
+  // Texts cross with the engine as the boxes show them.
+  const copyIn = (c) => engine.setShownText(c.field, c.element.value);
+  const show = (c, text) => {
+    if (c.element.value === text) return;
+    c.element.value = text;
+    c.history = { undo: [], redo: [], before: null, typing: -1 };
+    // A row written by Convert shows its start.
+    c.element.setSelectionRange(0, 0);
+    c.element.scrollLeft = 0;
+  };
+  const copyOut = () => boxes.forEach((c) => show(c, engine.shownText(c.field)));
 
   // A report, then the selection the controller asked for.
   let afterReport = null;
@@ -126,41 +124,102 @@
     dialog.showModal();
   };
 
+  // The fragment holds the source row, its text and the radix; it never
+  // leaves the browser.
+  const remember = (button) => {
+    const row = form.rows.find((r) => r.name === button.row);
+    const address = new URLSearchParams({
+      from: row.name,
+      text: engine.text(row.field),
+      radix: engine.text(radix.field),
+    });
+    try {
+      history.replaceState(null, "", "#" + address.toString().replace(/\+/g, "%20"));
+    } catch {
+      // An address that can't change (a sandboxed frame) keeps the old one.
+    }
+  };
+
+  // A Convert, from its button or from the address alike: the report if it
+  // fails, then the failing code selected.
+  const convert = (button) => {
+    boxes.forEach(copyIn);
+    const { report: text, selection } = engine.click(button.index);
+    copyOut();
+    capitals();
+    if (!text) {
+      remember(button);
+      return;
+    }
+    report(text, () => {
+      if (!selection) return;
+      const box = controls[selection.control].element;
+      box.focus();
+      box.setSelectionRange(selection.start, selection.start + selection.length);
+    });
+  };
+  const recall = () => {
+    const address = new URLSearchParams(location.hash.slice(1));
+    const row = form.rows.find((r) => r.name === address.get("from"));
+    if (!row || !address.has("text")) return;
+    const source = boxes.find((c) => c.field === row.field);
+    engine.setText(source.field, address.get("text"));
+    show(source, engine.shownText(source.field));
+    if (address.has("radix")) {
+      engine.setText(radix.field, address.get("radix"));
+      show(radix, engine.shownText(radix.field));
+    }
+    convert(named(row.button));
+  };
+
+  // Text pasted or dropped goes in as the engine inserts it (line breaks as
+  // spaces), as one step to undo, the caret after it.
+  const insert = (c, text, start, end) => {
+    const inserted = engine.insertedText(text);
+    record(c, state(c.element));
+    c.history.typing = -1;
+    c.element.setRangeText(inserted, start, end, "end");
+  };
+  const dropPlace = (element, event) => {
+    const place = document.caretPositionFromPoint?.(event.clientX, event.clientY);
+    if (place && place.offsetNode === element) return place.offset;
+    // Elsewhere the place under the pointer in the box's monospace font.
+    const style = getComputedStyle(element);
+    const measure = document.createElement("canvas").getContext("2d");
+    measure.font = style.font;
+    const x =
+      event.clientX - element.getBoundingClientRect().left - parseFloat(style.borderLeftWidth) -
+      parseFloat(style.paddingLeft) + element.scrollLeft;
+    return Math.max(0, Math.min(element.value.length, Math.round(x / measure.measureText("0").width)));
+  };
+
   let pressed = null;
-  for (const control of controls) {
-    const { element, index, kind } = control;
+  let dropping = null;
+  for (const c of controls) {
+    const { element, index, kind } = c;
     element.addEventListener("focus", () => {
       // Closing a report gives the focus back to its button for a moment;
       // the window's focus goes to the failing box, below.
       if (afterReport) return;
-      if (engine.focusArrived(index, pressed === element)) {
+      if (engine.focusArrived(index, pressed === element) && dropping !== element) {
         setTimeout(() => {
           if (document.activeElement !== element) return;
-          copyIn(control);
+          copyIn(c);
           engine.runFocusRule(index);
-          select(control);
+          const [start, length] = engine.selection(c.field);
+          element.setSelectionRange(start, start + length);
         });
       }
     });
     if (kind === "button") {
-      element.addEventListener("click", () => {
-        boxes().forEach(copyIn);
-        const { report: text, selection } = engine.click(index);
-        copyOut();
-        if (!text) {
-          remember(index);
-          return;
-        }
-        report(text, () => {
-          if (!selection) return;
-          const box = controls[selection.control].element;
-          box.focus();
-          box.setSelectionRange(selection.start, selection.start + selection.length);
-        });
-      });
+      element.addEventListener("click", () => convert(c));
       continue;
     }
     if (kind !== "textbox") continue;
+    const select = () => {
+      const [start, length] = engine.selection(c.field);
+      element.setSelectionRange(start, start + length);
+    };
     let downX = 0;
     let downY = 0;
     element.addEventListener("pointerdown", (event) => {
@@ -173,44 +232,73 @@
       if (event.button !== 0 || pressed !== element) return;
       pressed = null;
       const dragged = Math.abs(event.clientX - downX) >= 4 || Math.abs(event.clientY - downY) >= 4;
-      copyIn(control);
-      if (engine.buttonReleased(index, dragged)) select(control);
+      copyIn(c);
+      if (engine.buttonReleased(index, dragged)) select();
     });
     element.addEventListener("dblclick", () => engine.doubleClicked(index));
     element.addEventListener("contextmenu", () => {
-      copyIn(control);
-      if (engine.contextMenu(index)) select(control);
+      copyIn(c);
+      if (engine.contextMenu(index)) select();
     });
-    // Return in a box does nothing; a line break never goes in.
+
+    // A key that moves the caret, or the pointer, ends a run of typing.
+    element.addEventListener("pointerdown", () => (c.history.typing = -1));
+    element.addEventListener("blur", () => (c.history.typing = -1));
     element.addEventListener("keydown", (event) => {
-      if (event.key === "Enter") event.preventDefault();
-    });
-    element.addEventListener("beforeinput", (event) => {
-      if (event.inputType === "insertLineBreak" || event.inputType === "insertParagraph") {
+      const key = event.key.toLowerCase();
+      if (event.key.length > 1) c.history.typing = -1;
+      if (!(event.ctrlKey || event.metaKey) || event.altKey) return;
+      if (key === "z" || key === "y") {
         event.preventDefault();
+        step(c, key === "z" && !event.shiftKey);
       }
     });
-    // Pasted line breaks go in as spaces.
+    element.addEventListener("beforeinput", (event) => {
+      if (event.inputType === "historyUndo" || event.inputType === "historyRedo") {
+        event.preventDefault();
+        step(c, event.inputType === "historyUndo");
+        return;
+      }
+      c.history.before = state(element);
+    });
+    element.addEventListener("input", (event) => {
+      const h = c.history;
+      const before = h.before;
+      h.before = null;
+      if (before === null) return;
+      // A run of typed characters is one step.
+      const typed = event.inputType === "insertText";
+      if (!(typed && before.start === before.end && h.typing === before.start)) record(c, before);
+      h.typing = typed ? element.selectionEnd : -1;
+      if (c === radix) {
+        copyIn(c);
+        capitals();
+      }
+    });
     element.addEventListener("paste", (event) => {
       const text = event.clipboardData && event.clipboardData.getData("text/plain");
       if (!text) return;
       event.preventDefault();
-      const inserted = engine.insertedText(text);
-      const { value, selectionStart: start, selectionEnd: end } = element;
-      // As typing, so that undo takes it back; where the browser declines,
-      // straight into the text.
-      const typed = document.execCommand("insertText", false, inserted);
-      if (!typed || element.value !== value.slice(0, start) + inserted + value.slice(end)) {
-        element.value = value;
-        element.setRangeText(inserted, start, end, "end");
-      }
+      insert(c, text, element.selectionStart, element.selectionEnd);
+    });
+    element.addEventListener("drop", (event) => {
+      const text = event.dataTransfer && event.dataTransfer.getData("text/plain");
+      if (!text) return;
+      event.preventDefault();
+      const place = dropPlace(element, event);
+      // The drop brings the focus; the caret stays after the text dropped.
+      dropping = element;
+      element.focus();
+      dropping = null;
+      insert(c, text, place, place);
     });
   }
   document.addEventListener("pointerup", () => (pressed = null));
 
   copyOut();
-  recall();
-  window.addEventListener("hashchange", recall);
+  capitals();
   document.body.classList.add("ready");
   controls[0].element.focus();
+  recall();
+  window.addEventListener("hashchange", recall);
 })();

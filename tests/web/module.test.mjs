@@ -25,6 +25,7 @@ test("convert agrees with the driver", async () => {
     ["decimal", { decimal: "72 105" }],
     ["decimal", { decimal: "72 4A 105", ascii: "kept" }],
     ["ascii", { ascii: "\ud800A\u0000\r\n" }],
+    ["ascii", { ascii: " \ud800A " }],
     ["ascii", { ascii: "" }],
     ["custom", { custom: "  101 102  ", radix: "8" }],
     ["custom", { custom: "1 2", radix: "x" }],
@@ -71,6 +72,16 @@ test("convert agrees with the driver", async () => {
 
 test("convert turns away what is not a row or not text", async () => {
   const zolm = await createConverter();
-  assert.throws(() => zolm.convert("radix", {}), RangeError);
-  assert.throws(() => zolm.convert("ascii", { ascii: 5 }), TypeError);
+  const table = [
+    ["radix", {}, RangeError, /row must be one of custom, hex, ascii, decimal/],
+    ["ascii", { ascii: 5 }, TypeError, /rows\.ascii must be a string/],
+    ["decimal", null, TypeError, /rows must be an object/],
+    ["decimal", "72", TypeError, /rows must be an object/],
+    ["decimal", ["72"], TypeError, /rows must be an object/],
+    ["decimal", { Decimal: "65" }, TypeError, /no row named "Decimal"/],
+  ];
+  for (const [row, rows, type, message] of table) {
+    assert.throws(() => zolm.convert(row, rows), (e) => e instanceof type && message.test(e.message),
+                  JSON.stringify([row, rows]));
+  }
 });

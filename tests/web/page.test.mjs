@@ -1,21 +1,26 @@
-// The web page in Debian's Chromium and Firefox, headless, as a person uses
-// it: controls found by their accessible names, keys and clicks, the report
-// dialog, the address, a phone's width, offline use, and axe-core's WCAG
-// 2.2 A and AA rules. ZOLM_WEB names the folder tools/web.sh built.
+// The web page in Debian's Chromium, Firefox and WebKit (MiniBrowser through
+// WebKitWebDriver, on the X display the test runs on), as a person uses it:
+// controls found by their accessible names, keys and clicks, the report
+// dialog, the address, a phone's width and text size, offline use and
+// updates, and axe-core's WCAG 2.2 A and AA rules. ZOLM_WEB names the folder
+// tools/web.sh built.
 import { after, before, describe, test } from "node:test";
 import assert from "node:assert/strict";
-import { createReadStream, existsSync, readFileSync } from "node:fs";
+import { cpSync, createReadStream, existsSync, mkdtempSync, readFileSync, rmSync, statSync,
+         writeFileSync } from "node:fs";
 import { createServer } from "node:http";
 import { createRequire } from "node:module";
+import { tmpdir } from "node:os";
 import { extname, join, resolve } from "node:path";
 import puppeteer from "puppeteer-core";
+import { available as webkitAvailable, launchWebKit } from "./webkit.mjs";
 
 const require = createRequire(import.meta.url);
 const axeSource = readFileSync(require.resolve("axe-core/axe.min.js"), "utf8");
 const web = resolve(process.env.ZOLM_WEB ?? "../../build-web");
 const single = "file://" + join(web, "zolm-converter.html");
 
-const browsers = [
+const puppeteerBrowsers = [
   {
     name: "chromium",
     options: {
@@ -29,7 +34,12 @@ const browsers = [
     name: "firefox",
     options: { browser: "firefox", executablePath: "/usr/bin/firefox-esr", protocol: "webDriverBiDi" },
   },
-].filter((b) => existsSync(b.options.executablePath));
+].filter((b) => existsSync(b.options.executablePath))
+  .map((b) => ({ ...b, launch: () => puppeteer.launch({ headless: true, ...b.options }) }));
+const browsers = [...puppeteerBrowsers, ...(webkitAvailable() ? [{ name: "webkit", launch: launchWebKit }] : [])];
+if (process.env.CI === "true" && browsers.length < 3) {
+  throw new Error(`the browser test needs Chromium, Firefox and WebKit; found ${browsers.map((b) => b.name)}`);
+}
 
 const by = (name) => `[aria-label="${name}"]`;
 const NAMES = ["Custom codes", "Radix", "Hex codes", "Ascii text", "Decimal codes",
@@ -62,11 +72,18 @@ const focused = (page) =>
   });
 const dialogOpen = (page) => page.$eval("dialog", (d) => d.open);
 
-for (const { name: browserName, options } of browsers) {
+// A key pressed with a modifier: Control, or Meta on a Mac's keys.
+async function chord(page, modifiers, key) {
+  for (const m of modifiers) await page.keyboard.down(m);
+  await page.keyboard.press(key);
+  for (const m of [...modifiers].reverse()) await page.keyboard.up(m);
+}
+
+for (const { name: browserName, options, launch } of browsers) {
   describe(browserName, () => {
     let browser;
     before(async () => {
-      browser = await puppeteer.launch({ headless: true, ...options });
+      browser = await launch();
     });
     after(async () => browser?.close());
 
@@ -79,12 +96,14 @@ for (const { name: browserName, options } of browsers) {
           want: { ascii: "AB", decimal: "65 66", hex: "41 42", custom: "101 102" } },
         { button: "Convert custom codes", given: { custom: "  101 102", radix: "8" },
           want: { ascii: "AB", decimal: "65 66", hex: "41 42", custom: "101 102" } },
-        // Codes 0, 13 and 10 stay in the Ascii row (whose box shows CR LF
-        // as one line break), and convert back.
-        { button: "Convert decimal codes", given: { decimal: "65 0 13 10 66", radix: "16" },
-          want: { ascii: "A\0\nB", decimal: "65 0 13 10 66", hex: "41 00 0D 0A 42", custom: "41 00 0D 0A 42" } },
+        // Codes 0, 13 and 10 show in the Ascii row's one line as their
+        // pictures, and convert back.
+        { button: "Convert decimal codes", given: { decimal: "65 0 9 13 10 66", radix: "16" },
+          want: { ascii: "A\u2400\t\u240D\u240AB", decimal: "65 0 9 13 10 66", hex: "41 00 09 0D 0A 42",
+                  custom: "41 00 09 0D 0A 42" } },
         { button: "Convert Ascii text", given: { decimal: "", hex: "" },
-          want: { ascii: "A\0\nB", decimal: "65 0 13 10 66", hex: "41 00 0D 0A 42", custom: "41 00 0D 0A 42" } },
+          want: { ascii: "A\u2400\t\u240D\u240AB", decimal: "65 0 9 13 10 66", hex: "41 00 09 0D 0A 42",
+                  custom: "41 00 09 0D 0A 42" } },
       ];
       for (const row of table) {
         await setRows(page, row.given);
@@ -109,7 +128,75 @@ for (const { name: browserName, options } of browsers) {
       await page.keyboard.press("Tab"); // to the next control, not a Convert
       await page.click(by("Convert decimal codes"));
       assert.equal((await rows(page)).ascii, "OK");
+      // An Ascii row with line breaks is one line: its end is in reach, an
+      // edit keeps every code, and it converts back.
+      await setRows(page, { decimal: "72 13 10 105" });
+      await page.click(by("Convert decimal codes"));
+      await page.click(by("Ascii text"));
+      await page.keyboard.press("End");
+      await page.keyboard.type("!");
+      await page.click(by("Convert Ascii text"));
+      assert.equal((await rows(page)).decimal, "72 13 10 105 33");
+      assert.equal(await page.$eval(by("Ascii text"), (e) => e.tagName + " " + e.type), "INPUT text");
       await page.close();
+    });
+
+    test("a click anywhere on a box goes to the box", async () => {
+      for (const width of [1100, 1600]) {
+        const page = await open(browser, single, { width, height: 600 });
+        for (const name of Object.values(ROWS)) {
+          const [x, y] = await page.$eval(by(name), (e) => {
+            const r = e.getBoundingClientRect();
+            return [r.left + 3, r.top + r.height / 2];
+          });
+          await page.mouse.click(x, y);
+          await page.waitForFunction((n) => document.activeElement.getAttribute("aria-label") === n, {}, name);
+        }
+        await page.close();
+      }
+    });
+
+    test("undo in a box undoes that box's typing alone", async () => {
+      const page = await open(browser, single);
+      const control = browserName === "webkit" && process.platform === "darwin" ? "Meta" : "Control";
+      await page.click(by("Decimal codes"));
+      await page.keyboard.type("65");
+      await page.click(by("Convert decimal codes"));
+      await page.click(by("Ascii text"));
+      await chord(page, [control], "z");
+      assert.deepEqual([(await rows(page)).decimal, (await rows(page)).ascii], ["65", "A"]);
+      assert.equal((await focused(page)).name, "Ascii text");
+      // In the box typed in, undo and redo step through its own typing.
+      await page.click(by("Decimal codes"));
+      await page.keyboard.press("End");
+      await page.keyboard.type(" 66");
+      await chord(page, [control], "z");
+      assert.equal((await rows(page)).decimal, "65");
+      await chord(page, [control, "Shift"], "z");
+      assert.equal((await rows(page)).decimal, "65 66");
+      await page.close();
+    });
+
+    test("a link converts as its Convert button does", async () => {
+      const long = "%41".repeat(40000);
+      const table = [
+        { hash: "#from=decimal&text=72%20105%20300&radix=16", box: "Decimal codes", start: 7, end: 10,
+          report: "Run-time error '5':\n\nInvalid procedure call or argument\nDecimal row, code 3: \"300\"" },
+        { hash: "#from=hex&text=48%2069&radix=abc", box: "Radix", start: 0, end: 3,
+          report: "Run-time error '13':\n\nType mismatch\nRadix field: \"abc\"" },
+        { hash: `#from=ascii&text=${long}&radix=16`, box: "Ascii text", start: 0, end: 40000,
+          report: "Run-time error '6':\n\nOverflow\nAscii row: longer than 32,766 characters" },
+      ];
+      for (const row of table) {
+        const page = await open(browser, single + row.hash);
+        await page.waitForFunction(() => document.querySelector("dialog").open);
+        assert.equal(await page.$eval("#report-text", (e) => e.textContent), row.report);
+        await page.keyboard.press("Escape");
+        await page.waitForFunction((n) => document.activeElement.getAttribute("aria-label") === n, {}, row.box);
+        const now = await focused(page);
+        assert.deepEqual([now.start, now.end], [row.start, row.end], row.hash.slice(0, 40));
+        await page.close();
+      }
     });
 
     test("an error is reported, then its code is selected", async () => {
@@ -172,7 +259,7 @@ for (const { name: browserName, options } of browsers) {
 
     test("Return does nothing in a box and presses a focused button", async () => {
       const page = await open(browser, single);
-      const url = page.url();
+      const url = await page.url();
       await setRows(page, { decimal: "72 105" });
       for (const name of ["Decimal codes", "Ascii text", "Radix"]) {
         await page.focus(by(name));
@@ -180,7 +267,7 @@ for (const { name: browserName, options } of browsers) {
         await page.keyboard.press("Enter");
         assert.deepEqual(await rows(page), before, name);
       }
-      assert.equal(page.url(), url);
+      assert.equal(await page.url(), url);
       await page.focus(by("Convert decimal codes"));
       await page.keyboard.press("Enter");
       assert.equal((await rows(page)).ascii, "Hi");
@@ -215,7 +302,7 @@ for (const { name: browserName, options } of browsers) {
       await setRows(page, { ascii: "Zolm & co", radix: "3" });
       await page.click(by("Convert Ascii text"));
       const want = await rows(page);
-      const url = page.url();
+      const url = await page.url();
       assert.match(url, /#from=ascii&text=Zolm%20%26%20co&radix=3$/);
       await page.close();
       const again = await open(browser, url);
@@ -223,22 +310,75 @@ for (const { name: browserName, options } of browsers) {
       await again.close();
     });
 
-    test("at 360 pixels the rows stack with nothing too small", async () => {
-      const page = await open(browser, single, { width: 360, height: 740 });
-      const layout = await page.evaluate(() => ({
-        scroll: document.documentElement.scrollWidth,
-        small: [...document.querySelectorAll("input, textarea, button")]
-          .filter((e) => e.getClientRects().length > 0)
-          .map((e) => [e.getAttribute("aria-label") ?? e.textContent, e.getBoundingClientRect()])
-          .filter(([, r]) => r.width < 24 || r.height < 24 || r.right > 360)
-          .map(([n]) => n),
-      }));
-      assert.deepEqual(layout, { scroll: 360, small: [] });
+    // MiniBrowser's window is at least 447 pixels wide.
+    test("narrow screens and large text: the rows stack, nothing scrolls sideways",
+         { skip: browserName === "webkit" && "MiniBrowser has no narrower window" }, async () => {
+      for (const { width, text } of [{ width: 360, text: 1 }, { width: 320, text: 2 }, { width: 412, text: 2 }]) {
+        const page = await open(browser, single, { width, height: 740 });
+        // The user's text size: the page's font follows the browser's.
+        await page.evaluate((text) => (document.documentElement.style.fontSize = `${100 * text}%`), text);
+        // The width inside a vertical scroll bar, where the page is taller.
+        const layout = await page.evaluate(() => {
+          const width = document.documentElement.clientWidth;
+          return {
+            sideways: document.documentElement.scrollWidth - width,
+            out: [...document.querySelectorAll("input, button")]
+              .filter((e) => e.getClientRects().length > 0)
+              .map((e) => [e.getAttribute("aria-label") ?? e.textContent, e.getBoundingClientRect()])
+              .filter(([, r]) => r.width < 24 || r.height < 24 || r.right > width)
+              .map(([n]) => n),
+          };
+        });
+        assert.deepEqual(layout, { sideways: 0, out: [] }, `${width} px, text ${text * 100}%`);
+        await page.close();
+      }
+    });
+
+    test("a drop goes in as a paste, the caret after it", async () => {
+      const page = await open(browser, single);
+      await setRows(page, { ascii: "xy" });
+      const got = await page.$eval(by("Ascii text"), (box) => {
+        const data = new DataTransfer();
+        data.setData("text/plain", "A\nB");
+        const r = box.getBoundingClientRect();
+        const drop = new DragEvent("drop", { bubbles: true, cancelable: true, dataTransfer: data,
+                                            clientX: r.right - 4, clientY: r.top + r.height / 2 });
+        if (!drop.dataTransfer) Object.defineProperty(drop, "dataTransfer", { value: data });
+        box.dispatchEvent(drop);
+        return [box.value, box.selectionStart, box.selectionEnd, document.activeElement === box];
+      });
+      assert.deepEqual(got, ["xyA B", 5, 5, true]);
       await page.close();
     });
 
+    test("captions stand before their boxes; phones get capitals for digits", async () => {
+      const page = await open(browser, single);
+      const read = () => page.evaluate((names) => names.map((name) => {
+        const box = document.querySelector(`[aria-label="${name}"]`);
+        return [box.previousElementSibling.textContent, box.tagName, box.getAttribute("autocapitalize")];
+      }), ["Custom codes", "Hex codes", "Ascii text", "Decimal codes"]);
+      assert.deepEqual(await read(), [["Custom", "INPUT", "characters"], ["Hex", "INPUT", "characters"],
+                                      ["Ascii", "INPUT", "off"], ["Decimal", "INPUT", "off"]]);
+      // A radix above 36 has lower-case digits of its own.
+      await page.click(by("Radix"));
+      await page.keyboard.type("62");
+      assert.equal((await read())[0][2], "off");
+      await page.close();
+    });
+
+    if (browserName !== "webkit") {
+      test("without WebAssembly the page says what it needs", async () => {
+        const page = await browser.newPage();
+        await page.evaluateOnNewDocument(() => delete globalThis.WebAssembly);
+        await page.goto(single);
+        await page.waitForFunction(() => !document.getElementById("no-engine").hidden);
+        assert.match(await page.$eval("#no-engine", (e) => e.textContent), /needs WebAssembly/);
+        await page.close();
+      });
+    }
+
     test("axe finds no WCAG 2.2 A or AA violation, light and dark", async () => {
-      for (const scheme of ["light", "dark"]) {
+      for (const scheme of browserName === "webkit" ? ["light"] : ["light", "dark"]) {
         let page = await browser.newPage();
         let own = null;
         if (scheme === "dark") {
@@ -292,30 +432,45 @@ for (const { name: browserName, options } of browsers) {
         await page.close();
       });
 
-      test("the site works offline after one visit", async () => {
-        const site = join(web, "site");
-        const types = { ".html": "text/html", ".js": "text/javascript", ".png": "image/png",
-                        ".webmanifest": "application/manifest+json" };
+      // The site over loopback as a plain static server sends it: an hour's
+      // max-age and a Last-Modified, from `server.root`, with `server.headers`.
+      const serve = async (root) => {
         const server = createServer((request, response) => {
           const path = new URL(request.url, "http://x").pathname;
-          const file = join(site, path.endsWith("/") ? path + "index.html" : path);
-          if (!file.startsWith(site) || !existsSync(file)) {
+          const file = join(server.root, path.endsWith("/") ? path + "index.html" : path);
+          if (!file.startsWith(server.root) || !existsSync(file)) {
             response.writeHead(404).end();
             return;
           }
-          response.writeHead(200, { "content-type": types[extname(file)] ?? "application/octet-stream" });
+          response.writeHead(200, {
+            "content-type": types[extname(file)] ?? "application/octet-stream",
+            "cache-control": "max-age=3600",
+            "last-modified": statSync(file).mtime.toUTCString(),
+            ...server.headers,
+          });
           createReadStream(file).pipe(response);
         });
+        server.root = root;
+        server.headers = {};
         await new Promise((r) => server.listen(0, "127.0.0.1", r));
-        const url = `http://127.0.0.1:${server.address().port}/`;
+        server.url = `http://127.0.0.1:${server.address().port}/`;
+        return server;
+      };
+      const types = { ".html": "text/html", ".js": "text/javascript", ".png": "image/png",
+                      ".webmanifest": "application/manifest+json" };
+      const site = join(web, "site");
+
+      test("the site works offline after one visit", async () => {
+        const server = await serve(site);
         try {
-          const page = await open(browser, url);
+          const page = await open(browser, server.url);
           await page.evaluate(() => navigator.serviceWorker.ready);
           assert.equal(await page.$eval("link[rel=manifest]", (l) => l.getAttribute("href")),
                        "manifest.webmanifest");
           const manifest = JSON.parse(readFileSync(join(site, "manifest.webmanifest"), "utf8"));
           assert.equal(manifest.display, "standalone");
-          assert.deepEqual(manifest.icons.map((i) => i.sizes), ["192x192", "512x512"]);
+          assert.deepEqual(manifest.icons.map((i) => `${i.sizes} ${i.purpose}`),
+                           ["192x192 any", "512x512 any", "512x512 maskable"]);
           await page.setOfflineMode(true);
           server.close();
           await page.reload();
@@ -323,6 +478,51 @@ for (const { name: browserName, options } of browsers) {
           await setRows(page, { decimal: "79 102 102" });
           await page.click(by("Convert decimal codes"));
           assert.equal((await rows(page)).ascii, "Off");
+          await page.close();
+        } finally {
+          server.close();
+        }
+      });
+
+      test("a new release reaches an installed site within two loads", async () => {
+        // Release B: another page and another cache name, as a new version has.
+        const next = mkdtempSync(join(tmpdir(), "zolm-site-"));
+        cpSync(site, next, { recursive: true });
+        const page0 = readFileSync(join(site, "index.html"), "utf8");
+        writeFileSync(join(next, "index.html"), page0.replace("<h1>Zolm Converter</h1>", "<h1>Zolm Converter B</h1>"));
+        const worker = readFileSync(join(site, "sw.js"), "utf8");
+        writeFileSync(join(next, "sw.js"), worker.replace(/const CACHE = "([^"]*)"/, 'const CACHE = "$1-b"'));
+        const server = await serve(site);
+        try {
+          const page = await open(browser, server.url);
+          await page.evaluate(() => navigator.serviceWorker.ready);
+          await page.evaluate(() => caches.open("another-app").then((c) => c.put("/x", new Response("x"))));
+          server.root = next;
+          const heading = async () => {
+            await page.reload();
+            await page.waitForSelector("body.ready");
+            return page.$eval("h1", (h) => h.textContent);
+          };
+          const seen = [await heading(), await heading()];
+          assert.equal(seen[1], "Zolm Converter B", seen.join(", "));
+          // Only this site's old caches go; another app's on the same host stay.
+          const names = await page.evaluate(() => caches.keys());
+          assert.ok(names.includes("another-app"), names.join(", "));
+          assert.equal(names.filter((n) => n !== "another-app").length, 1, names.join(", "));
+          await page.close();
+        } finally {
+          server.close();
+          rmSync(next, { recursive: true, force: true });
+        }
+      });
+
+      test("a site that does not allow WebAssembly gets the page's own words", async () => {
+        const server = await serve(site);
+        server.headers = { "content-security-policy": "script-src 'unsafe-inline'" };
+        try {
+          const page = await browser.newPage();
+          await page.goto(server.url);
+          await page.waitForFunction(() => !document.getElementById("no-engine").hidden);
           await page.close();
         } finally {
           server.close();
