@@ -208,6 +208,7 @@ double CDbl(TextView s) {
   }
   // One reading for every platform: strtod follows the C locale, and
   // from_chars for doubles is not in every standard library we build with.
+  // decimal::Read is fast_float's.
   const double magnitude = decimal::Read(ascii);
   if (!std::isfinite(magnitude)) Raise(kOverflow);
   return syntax.negative ? -magnitude : magnitude;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the Debian packages and the source release and checks them as Debian
-# would: lintian (no warnings) on both packages, zolm needing no toolkit, appstreamcli (pedantic), desktop-file-validate,
+# would: lintian (no warnings) on both packages, the notices of the works the
+# programs carry, zolm needing no toolkit, appstreamcli (pedantic), desktop-file-validate,
 # mandoc on both man pages, every version string against the project's, two
 # builds byte for byte; then installs the package with apt-get, checks the
 # installed programs without a display, starts the window on a virtual
@@ -27,6 +28,18 @@ echo "source: $source_release"
 
 echo "-- lintian"
 lintian --fail-on warning "$cli_deb" "$deb"
+
+echo "-- notices of what the programs carry"
+for package in "$cli_deb" "$deb"; do
+  name="$(dpkg-deb -f "$package" Package)"
+  copyright="$(dpkg-deb --fsys-tarfile "$package" | tar -xO "./usr/share/doc/$name/copyright")"
+  for work in "fast_float" "CLI11"; do
+    grep -q "$work" <<<"$copyright" || fail "$name's copyright does not name $work"
+  done
+done
+tar -tJf "$source_release" | grep -q '/THIRD-PARTY-NOTICES.txt$' ||
+  fail "the source release holds no THIRD-PARTY-NOTICES.txt"
+echo "both packages' copyright names fast_float and CLI11"
 
 echo "-- zolm needs no toolkit"
 cli_depends="$(dpkg-deb -f "$cli_deb" Depends)"

@@ -18,8 +18,8 @@ ensure_packages() {
 }
 
 # What building and testing the program needs.
-BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev libcli11-dev qt6-base-dev
-  libgl-dev fonts-dejavu-core)
+BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev libcli11-dev libfast-float-dev
+  qt6-base-dev libgl-dev fonts-dejavu-core)
 
 # What the end-to-end test on a real X session needs.
 DESKTOP_TEST_PACKAGES=(xvfb openbox xdotool xclip x11-utils)
@@ -33,9 +33,9 @@ PACKAGE_CHECK_PACKAGES=(lintian appstream desktop-file-utils xvfb xauth mandoc x
 
 # What building the Windows programs and testing them under Wine needs.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine
-  wine64 googletest libcli11-dev wixl msitools zip unzip faketime git)
+  wine64 googletest libcli11-dev libfast-float-dev wixl msitools zip unzip faketime git)
 
 # What building the web page and testing it in browsers needs (emscripten's
 # optimizer needs node-acorn; WebKit's MiniBrowser runs on Xvfb).
-WEB_PACKAGES=(emscripten node-acorn nodejs cmake ninja-build g++ libgtest-dev chromium firefox-esr
-  webkit2gtk-driver xvfb xauth fonts-dejavu-core unzip git)
+WEB_PACKAGES=(emscripten node-acorn nodejs cmake ninja-build g++ libgtest-dev libfast-float-dev
+  chromium firefox-esr webkit2gtk-driver xvfb xauth fonts-dejavu-core unzip git)

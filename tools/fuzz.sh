@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/ensure_packages.sh
-ensure_packages clang libclang-rt-14-dev cmake ninja-build libcli11-dev
+ensure_packages clang libclang-rt-14-dev cmake ninja-build libcli11-dev libfast-float-dev
 
 seconds="${1:-60}"
 shift || true

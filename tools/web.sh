@@ -55,7 +55,14 @@ ZOLM_DRIVER_COMMAND="$(command -v node) $PWD/$out/zolm-driver.js" \
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 (cd tests/web && ZOLM_WEB="$PWD/../../$out" xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" \
   node --test)
-unzip -l "$out/$zip" | grep -q "/zolm.mjs$" || { echo "web: $zip holds no zolm.mjs" >&2; exit 1; }
+for file in zolm.mjs THIRD-PARTY-NOTICES.txt; do
+  unzip -l "$out/$zip" | grep -q "/$file$" || { echo "web: $zip holds no $file" >&2; exit 1; }
+done
+# The page and the module carry the notices of fast_float and Emscripten.
+for file in zolm-converter.html site/index.html zolm.mjs; do
+  grep -q "The fast_float authors" "$out/$file" && grep -q "Emscripten authors" "$out/$file" ||
+    { echo "web: $file carries no third-party notices" >&2; exit 1; }
+done
 
 # The same commit from a fresh clone gives the same bytes.
 if git rev-parse HEAD >/dev/null 2>&1; then

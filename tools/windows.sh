@@ -84,10 +84,13 @@ version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 release="$build/zolm-converter-$version-win64"
 [ -f "$release.msi" ] || { echo "windows: $release.msi was not made" >&2; exit 1; }
 listing="$(unzip -Z1 "$release.zip")" || { echo "windows: $release.zip was not made" >&2; exit 1; }
-for file in zolm-converter.exe zolm.exe LICENSE.txt README.txt; do
+for file in zolm-converter.exe zolm.exe LICENSE.txt THIRD-PARTY-NOTICES.txt README.txt; do
   grep -qx "zolm-converter-$version-win64/$file" <<<"$listing" ||
     { echo "windows: $file is not in $release.zip" >&2; exit 1; }
 done
+# The installer installs the notices of what the programs carry.
+msiinfo export "$release.msi" File | grep -q "THIRD-PARTY-NOTICES.txt" ||
+  { echo "windows: the MSI installs no THIRD-PARTY-NOTICES.txt" >&2; exit 1; }
 [ "$("$wine" "$build/zolm.exe" --version)" = "zolm $version" ] ||
   { echo "windows: zolm.exe --version is not $version" >&2; exit 1; }
 (cd "$build" && sha256sum "$(basename "$release").msi" "$(basename "$release").zip" >SHA256SUMS &&

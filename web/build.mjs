@@ -15,6 +15,10 @@ const icons = join(here, "..", "resources");
 const sha256 = (data, encoding) => createHash("sha256").update(data).digest(encoding);
 
 const engine = readFileSync(join(build, "zolm-engine.js"), "utf8");
+// The notices of what the engine's WebAssembly and loader carry, shown by
+// the page and heading the module.
+const notices = readFileSync(join(here, "..", "THIRD-PARTY-NOTICES.txt"), "utf8");
+const escaped = notices.replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;");
 const style = source("style.css");
 
 // One page, everything inline; the site's copy also links its manifest and
@@ -48,6 +52,7 @@ function page({ site }) {
     .replace("@CSP@", policy)
     .replace("@ICON@", icon)
     .replace("@HEAD@", head)
+    .replace("@NOTICES@", () => escaped)
     .replace("@STYLE@", () => style)
     .replace("@SCRIPT@", () => script);
 }
@@ -102,7 +107,8 @@ const moduleHead =
   '  ? (await import("node:module")).createRequire(import.meta.url)\n' +
   "  : undefined;\n" +
   'const __dirname = ".";\n';
-const module = [moduleHead, engine, source("converter.js"), source("module.js")].join("\n");
+if (notices.includes("*/")) throw new Error("the notices would end the module's comment");
+const module = [`/*\n${notices}*/`, moduleHead, engine, source("converter.js"), source("module.js")].join("\n");
 writeFileSync(join(out, "zolm.mjs"), module);
 copyFileSync(join(build, "zolm-driver.js"), join(out, "zolm-driver.js"));
 
@@ -126,6 +132,7 @@ const folder = `zolm-converter-${version}-web`;
 const entries = [
   [`${folder}/zolm-converter.html`, Buffer.from(single)],
   [`${folder}/zolm.mjs`, Buffer.from(module)],
+  [`${folder}/THIRD-PARTY-NOTICES.txt`, Buffer.from(notices)],
   ...Object.keys(siteFiles)
     .sort()
     .map((name) => [`${folder}/site/${name}`, Buffer.from(siteFiles[name])]),
