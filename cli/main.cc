@@ -14,6 +14,7 @@
 #include "cli/options.h"
 #include "engine/convert_commands.h"
 #include "engine/error_text.h"
+#include "engine/form_controller.h"
 #include "engine/utf8.h"
 
 namespace zolm {
@@ -32,9 +33,10 @@ std::string Utf8(TextView text) {
 }
 
 // The window's report of a run-time error, on one or two lines.
-void Report(const RuntimeError& error, const std::string& prefix) {
-  cli::WriteErrorLine("zolm: " + prefix + Utf8(ErrorHeadline(error.number())) + " " + error.what());
-  if (error.place()) cli::WriteErrorLine(prefix + Utf8(ErrorPlaceText(*error.place())));
+void Report(const ConvertOutcome& failed, const std::string& prefix) {
+  cli::WriteErrorLine("zolm: " + prefix + Utf8(ErrorHeadline(failed.error)) + " " +
+                      ErrorDescription(failed.error));
+  if (failed.place) cli::WriteErrorLine(prefix + Utf8(ErrorPlaceText(*failed.place)));
 }
 
 // The start texts, set once: each conversion starts from them.
@@ -44,15 +46,14 @@ class Conversion {
     for (const Field field : kAllFields) starts_[Index(field)] = StartText(field);
   }
 
-  // Runs the source row's Convert command on `text`; raises as the window.
-  const FieldModel& Run(TextView text) {
+  // Runs the source row's Convert command on `text`, as the window does;
+  // fields() then holds the rows as it left them, after a failure too.
+  ConvertOutcome Run(TextView text) {
     for (const Field field : kAllFields) model_.WriteTextFrom(field, starts_[Index(field)]);
     model_.WriteTextFrom(Field::tBase, radix_);
     model_.WriteTextFrom(from_.field, text);
-    Convert(from_.row, model_);
-    return model_;
+    return RunConvert(from_.row, model_);
   }
-  // The rows as the last Run left them, after a failure too.
   const FieldModel& fields() const { return model_; }
 
  private:
@@ -81,23 +82,22 @@ void WriteLabelled(const FieldModel& fields, std::string& out) {
 int ConvertOne(const RowEntry& from, std::optional<Field> to, TextView radix, TextView text,
                cli::Output& out) {
   Conversion conversion(from, radix);
-  try {
-    const FieldModel& fields = conversion.Run(text);
-    if (to) {
-      utf8::Encode(fields.text(*to), out.buffer());
-      out.buffer() += '\n';
-    } else {
-      WriteLabelled(fields, out.buffer());
-    }
-  } catch (const RuntimeError& error) {
+  const ConvertOutcome outcome = conversion.Run(text);
+  if (outcome.error != 0) {
     // The labelled view shows the rows as the failed Convert left them, as
     // the window does; --to writes nothing rather than a partial result.
     if (!to) {
       WriteLabelled(conversion.fields(), out.buffer());
       out.Flush();
     }
-    Report(error, "");
-    return error.number();
+    Report(outcome, "");
+    return outcome.error;
+  }
+  if (to) {
+    utf8::Encode(conversion.fields().text(*to), out.buffer());
+    out.buffer() += '\n';
+  } else {
+    WriteLabelled(conversion.fields(), out.buffer());
   }
   return 0;
 }
@@ -120,21 +120,20 @@ int ConvertEachLine(const RowEntry& from, Field to, TextView radix, cli::LineRea
       Warn(prefix() + "not valid UTF-8 at byte " + std::to_string(bad + 1));
       fail(kUsageError);
     } else {
-      try {
-        const FieldModel& fields = conversion.Run(text);
-        if (const auto place = LineBreakPlace(fields, from.field, to)) {
-          out.Flush();
-          Warn(prefix() + "the " + RowName(to) + " holds a line break, which one output line " +
-               "cannot hold");
-          cli::WriteErrorLine(prefix() + Utf8(ErrorPlaceText(*place)));
-          fail(kLineBreak);
-        } else {
-          utf8::Encode(fields.text(to), out.buffer());
-        }
-      } catch (const RuntimeError& error) {
+      const ConvertOutcome outcome = conversion.Run(text);
+      const FieldModel& fields = conversion.fields();
+      if (outcome.error != 0) {
         out.Flush();
-        Report(error, prefix());
-        fail(error.number());
+        Report(outcome, prefix());
+        fail(outcome.error);
+      } else if (const auto place = LineBreakPlace(fields, from.field, to)) {
+        out.Flush();
+        Warn(prefix() + "the " + RowName(to) + " holds a line break, which one output line " +
+             "cannot hold");
+        cli::WriteErrorLine(prefix() + Utf8(ErrorPlaceText(*place)));
+        fail(kLineBreak);
+      } else {
+        utf8::Encode(fields.text(to), out.buffer());
       }
     }
     out.buffer() += '\n';

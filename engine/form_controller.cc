@@ -28,6 +28,7 @@ ConvertOutcome RunConvert(Row row, FieldSet& fields) {
     Convert(row, fields);
   } catch (const RuntimeError& error) {
     outcome.error = error.number();
+    outcome.place = error.place();
     outcome.report = ErrorReportText(error);
     outcome.selection = SelectionAfter(error, fields);
   }

@@ -41,9 +41,11 @@ struct ErrorSelection {
 std::optional<ErrorSelection> SelectionAfter(const RuntimeError& error, FieldSet& fields);
 
 // What a Convert came to: its error number (0 when it succeeded), and for a
-// failure the report to show (ErrorReportText) and the selection to make.
+// failure where it struck, the report to show (ErrorReportText) and the
+// selection to make.
 struct ConvertOutcome {
   int error = 0;
+  std::optional<ErrorPlace> place;
   Text report;
   std::optional<ErrorSelection> selection;
 };
