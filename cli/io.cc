@@ -91,9 +91,13 @@ int WriteAll(int fd, std::string_view bytes) {
       if (errno == EINTR) continue;
 #ifdef _WIN32
       // A pipe whose reader went away fails with EINVAL or EPIPE, after
-      // the system's ERROR_NO_DATA or ERROR_BROKEN_PIPE.
+      // the system's ERROR_NO_DATA or ERROR_BROKEN_PIPE; under Wine, with a
+      // Linux reader, ERROR_PIPE_NOT_CONNECTED.
       const DWORD system = GetLastError();
-      if (system == ERROR_NO_DATA || system == ERROR_BROKEN_PIPE) return EPIPE;
+      if (system == ERROR_NO_DATA || system == ERROR_BROKEN_PIPE ||
+          system == ERROR_PIPE_NOT_CONNECTED) {
+        return EPIPE;
+      }
 #endif
       return errno;
     }

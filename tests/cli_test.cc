@@ -285,6 +285,7 @@ TEST(LineReaderTest, ReadBoundaries) {
        "a|\xEF\xBB\xBF"
        "b"},
       {"CR LF across a read boundary", {"a\r", "\nb\r\n"}, "a|b"},
+      {"a line across a read boundary after a whole one", {"ab\nc", "d\ne"}, "ab|cd|e"},
       {"a line longer than the block", {"abcdefghij\nk"}, "abcdefghij|k"},
       {"empty lines and no last line feed", {"\n\nz"}, "||z"},
       {"nothing at all", {}, ""},

@@ -189,5 +189,18 @@ TEST(FormControllerTest, FocusRuleLeavesTheErrorSelection) {
   EXPECT_EQ(fields.sel_length(Field::tDec), 3);
 }
 
+// The focus passing through a button counts as leaving the box: back in the
+// same box, the rule runs again.
+TEST(FormControllerTest, FocusThroughAButtonAndBackRunsTheRule) {
+  FieldModel fields;
+  RecordingView view;
+  FormController controller(fields, view);
+  const int tcus = form::IndexOf(Field::tCus);
+  const auto other = FocusRuleTiming::Arrival::kOther;
+  EXPECT_TRUE(controller.FocusArrived(tcus, other));
+  EXPECT_FALSE(controller.FocusArrived(form::IndexOf("cus"), other));
+  EXPECT_TRUE(controller.FocusArrived(tcus, other));
+}
+
 }  // namespace
 }  // namespace zolm
