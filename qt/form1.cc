@@ -1,5 +1,7 @@
 #include "qt/form1.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -15,6 +17,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyle>
 #include <limits>
 
 #include "engine/convert_commands.h"
@@ -25,8 +28,19 @@ namespace zolm {
 
 namespace {
 
+// The form is the application's window: a screen reader is to know it as a
+// frame (Qt's plain widget is a filler otherwise).
+QAccessibleInterface* FormAccessible(const QString& key, QObject* object) {
+  if (key == QLatin1String("zolm::Form1") && object->isWidgetType()) {
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+  }
+  return nullptr;
+}
+
 QString Inserted(const QString& text) {
-  return QString::fromStdU16String(InsertedText(text.toStdU16String()));
+  Text inserted = InsertedText(text.toStdU16String());
+  ShowControlPictures(inserted);
+  return QString::fromStdU16String(inserted);
 }
 
 // A single-line text box whose every way of inserting text (Paste by key,
@@ -40,6 +54,21 @@ class RowEdit final : public QLineEdit {
   void keyPressEvent(QKeyEvent* event) override {
     if (event->matches(QKeySequence::Paste) && !isReadOnly()) {
       PasteFrom(QClipboard::Clipboard);
+      event->accept();
+      return;
+    }
+    // In one line, Ctrl+Home and Ctrl+End are Home and End (with Shift,
+    // selecting), as in other toolkits' boxes.
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_Home || event->key() == Qt::Key_End) &&
+        (modifiers == Qt::ControlModifier ||
+         modifiers == (Qt::ControlModifier | Qt::ShiftModifier))) {
+      const bool mark = (modifiers & Qt::ShiftModifier) != 0;
+      if (event->key() == Qt::Key_Home) {
+        home(mark);
+      } else {
+        end(mark);
+      }
       event->accept();
       return;
     }
@@ -85,17 +114,19 @@ class RowEdit final : public QLineEdit {
   }
 };
 
-// The field set over the window's five text boxes. A box a command writes
-// shows the start of its new text, as a native text box does.
+// The field set over the window's five text boxes, which show codes 0, 10
+// and 13 as their pictures. A box a command writes shows the start of its
+// new text, as a native text box does.
 class TextBoxFields final : public FieldSet {
  public:
   explicit TextBoxFields(const std::array<QLineEdit*, 5>& boxes) : boxes_(boxes) {}
 
-  Text ReadText(Field field) override { return box(field)->text().toStdU16String(); }
-  void WriteText(Field field, Text text) override {
-    box(field)->setText(QString::fromStdU16String(text));
-    box(field)->setCursorPosition(0);
+  Text ReadText(Field field) override {
+    Text text;
+    ReadTextInto(field, text);
+    return text;
   }
+  void WriteText(Field field, Text text) override { WriteTextFrom(field, text); }
   void SetSelStart(Field field, Long start) override { box(field)->setCursorPosition(start); }
   void SetSelLength(Field field, Long length) override {
     QLineEdit* edit = box(field);
@@ -105,10 +136,13 @@ class TextBoxFields final : public FieldSet {
     const QString text = box(field)->text();
     into.assign(reinterpret_cast<const char16_t*>(text.utf16()),
                 static_cast<std::size_t>(text.size()));
+    ReadControlPictures(into);
   }
   void WriteTextFrom(Field field, TextView text) override {
-    box(field)->setText(
-        QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size())));
+    shown_.assign(text);
+    ShowControlPictures(shown_);
+    box(field)->setText(QString(reinterpret_cast<const QChar*>(shown_.data()),
+                                static_cast<qsizetype>(shown_.size())));
     box(field)->setCursorPosition(0);
   }
   // Nothing handles a text change: while a command runs, only its own writes
@@ -118,6 +152,7 @@ class TextBoxFields final : public FieldSet {
  private:
   QLineEdit* box(Field field) const { return boxes_[static_cast<std::size_t>(field)]; }
   std::array<QLineEdit*, 5> boxes_;
+  Text shown_;  // reused from write to write
 };
 
 }  // namespace
@@ -129,6 +164,8 @@ void MessageBoxReporter::Report(QWidget* parent, const QString& report) {
 }
 
 Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<MessageBoxReporter>()) {
+  static const bool accessible_as_window = (QAccessible::installFactory(FormAccessible), true);
+  (void)accessible_as_window;
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromLatin1(form::kTitle));
 
@@ -177,6 +214,13 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
     }
   }
 
+  // Each row's caption labels its box for a screen reader.
+  for (const form::RowEntry& row : form::kRows) {
+    auto* caption =
+        static_cast<QLabel*>(controls_[static_cast<std::size_t>(form::IndexOf(row.label))]);
+    caption->setBuddy(TextBox(row.field));
+  }
+
   Layout();
   fields_ = std::make_unique<TextBoxFields>(text_boxes_);
   controller_ = std::make_unique<FormController>(*fields_, *this);
@@ -191,8 +235,10 @@ void Form1::Layout() {
   form::FontMetrics metrics;
   const QFontMetrics font = fontMetrics();
   metrics.line_height = font.height();
-  metrics.box_frame = 4;       // QLineEdit's frame and its text margins
-  metrics.button_frame_x = 1;  // a caption may reach the frame's inner edge
+  metrics.box_frame = 4;  // QLineEdit's frame and its text margins
+  // A button's caption keeps the style's own margin inside its frame.
+  metrics.button_frame_x = style()->pixelMetric(QStyle::PM_ButtonMargin) +
+                           2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
   metrics.button_frame_y = 8;
   for (int i = 0; i < form::kControlCount; ++i) {
     if (const char* caption = form::At(i).caption) {

@@ -1,8 +1,12 @@
 // Zolm Converter: opens the window and runs until it is closed.
 #include <QApplication>
 #include <QIcon>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -79,7 +83,25 @@ int main(int argc, char** argv) {
   }
   QApplication::setWindowIcon(icon);
 
-  zolm::Form1 window;
-  window.show();
+  // The form at its size, unless that does not fit the screen (a large
+  // scale on a small screen): then within the screen, scrolled.
+  auto* form = new zolm::Form1;
+  std::unique_ptr<QWidget> window(form);
+  const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+  // What the window manager adds around the client area, at most.
+  const QSize frame(16, 48);
+  if (form->width() + frame.width() > available.width() ||
+      form->height() + frame.height() > available.height()) {
+    auto* area = new QScrollArea;
+    area->setWindowTitle(form->windowTitle());
+    area->setWidget(window.release());
+    window.reset(area);
+    const QSize whole = form->size() + QSize(area->frameWidth() * 2, area->frameWidth() * 2) +
+                        QSize(area->verticalScrollBar()->sizeHint().width(),
+                              area->horizontalScrollBar()->sizeHint().height());
+    area->resize(whole.boundedTo(available.size() - frame));
+    area->move(available.topLeft());
+  }
+  window->show();
   return QApplication::exec();
 }

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <tuple>
@@ -48,6 +50,47 @@ UINT WindowDpi(HWND hwnd) {
 }
 
 // The system's message font at `dpi`.
+// Wine keeps each process's copy of the system's metrics until it restarts,
+// so a new message font that another program sets reaches this one only
+// where the system stores it for the user. `scale` follows the stored
+// font's changes that this process's own copy missed; on Windows the copy
+// changes with the store and `scale` stays 1.
+struct MessageFontLag {
+  LONG system_height = 0;  // this process's copy, at the last look
+  LONG stored_height = 0;  // the stored one, at the last look
+  double scale = 1.0;
+} message_font_lag;
+
+LONG SystemMessageFontHeight() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  return metrics.lfMessageFont.lfHeight;
+}
+
+LONG StoredMessageFontHeight() {
+  LOGFONTW font{};
+  DWORD size = sizeof font;
+  const bool stored =
+      RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop\\WindowMetrics", L"MessageFont",
+                   RRF_RT_REG_BINARY, nullptr, &font, &size) == ERROR_SUCCESS &&
+      size == sizeof font;
+  return stored ? font.lfHeight : 0;
+}
+
+// Takes a look at both after a change of the system's settings.
+void FollowMessageFont() {
+  MessageFontLag& lag = message_font_lag;
+  const LONG system = SystemMessageFontHeight();
+  // Nothing stored yet: the system's own, as Windows would store it.
+  const LONG stored = StoredMessageFontHeight() != 0 ? StoredMessageFontHeight() : system;
+  if (system == lag.system_height && stored != lag.stored_height && lag.stored_height != 0) {
+    lag.scale *= static_cast<double>(stored) / static_cast<double>(lag.stored_height);
+  }
+  lag.system_height = system;
+  lag.stored_height = stored;
+}
+
 HFONT MessageFont(UINT dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
@@ -63,6 +106,8 @@ HFONT MessageFont(UINT dpi) {
           MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), system_dpi);
     }
   }
+  metrics.lfMessageFont.lfHeight =
+      static_cast<LONG>(std::lround(metrics.lfMessageFont.lfHeight * message_font_lag.scale));
   return CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
@@ -79,7 +124,9 @@ form::Placement PlaceFor(HFONT font, UINT dpi) {
   GetTextMetricsW(dc, &text);
   metrics.line_height = text.tmHeight;
   metrics.box_frame = px(4);
-  metrics.button_frame_x = px(4);
+  // A button's caption clear of its edge (2 pixels) and of the focus
+  // rectangle a pixel inside it, with two pixels to spare, each side.
+  metrics.button_frame_x = 2 * px(5);
   metrics.button_frame_y = px(4);
   for (int i = 0; i < form::kControlCount; ++i) {
     if (const char* caption = form::At(i).caption) {
@@ -114,6 +161,36 @@ HICON LoadIconFor(HINSTANCE instance, int width_metric, int height_metric, UINT 
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                        SystemMetric(width_metric, dpi),
                                        SystemMetric(height_metric, dpi), 0));
+}
+
+// MessageBoxW puts its box where the system likes, often mid-screen, away
+// from the form: a hook on this thread moves it over the form's centre, within
+// the work area, as it is first activated.
+HWND report_owner = nullptr;
+HHOOK report_hook = nullptr;
+
+LRESULT CALLBACK CentreReport(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HCBT_ACTIVATE && report_hook != nullptr) {
+    HWND box = reinterpret_cast<HWND>(wparam);
+    RECT form;
+    RECT rect;
+    GetWindowRect(report_owner, &form);
+    GetWindowRect(box, &rect);
+    const LONG width = rect.right - rect.left;
+    const LONG height = rect.bottom - rect.top;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(report_owner, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    const LONG x =
+        std::max(work.left, std::min((form.left + form.right - width) / 2, work.right - width));
+    const LONG y =
+        std::max(work.top, std::min((form.top + form.bottom - height) / 2, work.bottom - height));
+    SetWindowPos(box, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    UnhookWindowsHookEx(report_hook);
+    report_hook = nullptr;
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
 }  // namespace
@@ -194,6 +271,7 @@ std::unique_ptr<FormWindow> FormWindow::Create(HINSTANCE instance, int show) {
                               instance, window.get());
   if (hwnd == nullptr) return nullptr;
   window->CreateControls();
+  FollowMessageFont();
   window->Layout(WindowDpi(hwnd), true);
   // The focus goes to tCus when the window first becomes active.
   window->saved_focus_ = window->controls_[static_cast<std::size_t>(form::IndexOf(Field::tCus))];
@@ -304,7 +382,13 @@ int FormWindow::IndexOf(HWND control) const {
 
 void FormWindow::ShowReport(TextView report) {
   const Text text(report);
+  report_owner = hwnd_;
+  report_hook = SetWindowsHookExW(WH_CBT, CentreReport, nullptr, GetCurrentThreadId());
   MessageBoxW(hwnd_, Wide(text), Wide(form::kTitle).c_str(), MB_OK | MB_ICONERROR);
+  if (report_hook != nullptr) {
+    UnhookWindowsHookEx(report_hook);
+    report_hook = nullptr;
+  }
 }
 
 void FormWindow::FocusAndSelect(int control, int start, int length) {
@@ -365,6 +449,13 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       DeleteObject(font);
       return TRUE;
     }
+    case WM_SETTINGCHANGE:
+      // A new message font, say: the form laid out again in it at once.
+      if (wparam == SPI_SETNONCLIENTMETRICS) {
+        FollowMessageFont();
+        Layout(dpi_, true);
+      }
+      return 0;
     case WM_DPICHANGED: {
       const auto* suggested = reinterpret_cast<const RECT*>(lparam);
       Layout(HIWORD(wparam), false);

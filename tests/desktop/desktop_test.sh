@@ -13,7 +13,7 @@ binary="${1:-build/zolm-converter}"
 test_name="desktop test"
 source tests/lib/x_session.sh
 bounded 60 "$@"
-need Xvfb openbox xdotool xclip xprop xmessage
+need Xvfb openbox xdotool xclip xprop xmessage xwininfo
 begin_session
 
 wait_active() {  # wait_active WINDOW: until the window manager has made it active
@@ -171,5 +171,44 @@ sleep 0.3
 type_text "!"
 expect_field tAsc "Hello!" "switching away and back keeps the caret"
 
+# Codes 0, 10 and 13 show as their pictures, and a copy of the row pasted
+# back converts to the same codes.
+set_field tDec "65 0 9 10 13 66"
+click dec
+expect_field tAsc $'A\u2400\t\u240a\u240dB' "codes 0, 10 and 13 show as their pictures"
+click tAsc
+keys ctrl+a ctrl+c
+set_field tDec ""
+click tAsc
+keys ctrl+a ctrl+v
+click ascc
+expect_field tDec "65 0 9 10 13 66" "the Ascii row copied and pasted converts back"
+# Ctrl+End in a selected row moves to its end, as End does.
+set_field tAsc "Hello"
+click ascc
+click tAsc
+keys ctrl+End
+type_text "!"
+expect_field tAsc "Hello!" "Ctrl+End moves to the end of the row"
+
 kill -0 "$program" 2>/dev/null || fail "the program is no longer running"
+
+# At twice the scale the form is wider than this screen: the window starts
+# within it, its title bar whole.
+QT_SCALE_FACTOR=2 "$binary" >"$work/scaled.log" 2>&1 &
+scaled=$!
+pids+=("$scaled")
+for _ in $(seq 50); do
+  big="$(xdotool search --onlyvisible --pid "$scaled" --name '^Zolm Converter$' 2>/dev/null | head -1)"
+  [ -n "$big" ] && break
+  sleep 0.1
+done
+[ -n "$big" ] || fail "the scaled window did not appear: $(cat "$work/scaled.log")"
+sleep 0.5
+read -r left top width height < <(xwininfo -frame -id "$big" |
+  awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} /Width/{w=$NF} /Height/{h=$NF}
+       END{print x, y, w, h}')
+[ "$left" -ge 0 ] && [ "$top" -ge 0 ] && [ $((left + width)) -le 1024 ] && [ $((top + height)) -le 600 ] ||
+  fail "the window at scale 2 lies at $left,$top, ${width}x$height, beyond the 1024x600 screen"
+echo "ok: at scale 2 the window lies within the screen"
 echo "desktop test: all passed"

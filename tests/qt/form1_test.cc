@@ -2,6 +2,7 @@
 // Tab walk, mouse clicks, the Convert buttons and the error report.
 #include "qt/form1.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -18,6 +19,7 @@
 
 #include "engine/convert_commands.h"
 #include "engine/error_text.h"
+#include "engine/text_box_rules.h"
 
 namespace zolm {
 namespace {
@@ -50,7 +52,10 @@ class Form1Test : public QObject {
 
   void controlTable_data() {
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<QRect>("geometry");  // pixels: twips / 15
+    // Pixels: twips / 15, but for the buttons, which Debian's usual font
+    // (DejaVu Sans 9 pt) grows by 7 for "Convert" and the style's margin,
+    // and the radix box beyond them.
+    QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("text");
     const struct {
       const char* name;
@@ -59,18 +64,18 @@ class Form1Test : public QObject {
       const char* text;
     } rows[] = {
         {"tCus", "QLineEdit", {56, 8, 497, 19}, "48 65 6C 6C 6F 21"},
-        {"tBase", "QLineEdit", {616, 8, 33, 19}, "16"},
+        {"tBase", "QLineEdit", {623, 8, 33, 19}, "16"},
         {"tHex", "QLineEdit", {56, 40, 497, 19}, "48 65 6C 6C 6F 21"},
         {"tAsc", "QLineEdit", {56, 72, 497, 19}, "Hello!"},
         {"tDec", "QLineEdit", {56, 104, 497, 19}, "72 101 108 108 111 33"},
         {"Label1", "QLabel", {8, 40, 81, 17}, "Hex"},
-        {"hex", "QPushButton", {560, 40, 49, 25}, "Convert"},
+        {"hex", "QPushButton", {560, 40, 56, 25}, "Convert"},
         {"Label3", "QLabel", {8, 72, 81, 17}, "Ascii"},
         {"Label4", "QLabel", {8, 128, 209, 17}, "Zolm Converter 1.00"},
-        {"ascc", "QPushButton", {560, 72, 49, 25}, "Convert"},
-        {"dec", "QPushButton", {560, 104, 49, 25}, "Convert"},
+        {"ascc", "QPushButton", {560, 72, 56, 25}, "Convert"},
+        {"dec", "QPushButton", {560, 104, 56, 25}, "Convert"},
         {"Label2", "QLabel", {8, 104, 81, 17}, "Decimal"},
-        {"cus", "QPushButton", {560, 8, 49, 25}, "Convert"},
+        {"cus", "QPushButton", {560, 8, 56, 25}, "Convert"},
         {"Label5", "QLabel", {8, 8, 81, 17}, "Custom"},
     };
     for (const auto& row : rows) {
@@ -101,7 +106,7 @@ class Form1Test : public QObject {
 
   void windowFrame() {
     QCOMPARE(form_->windowTitle(), QStringLiteral("Zolm Converter"));
-    QCOMPARE(form_->size(), QSize(676, 147));
+    QCOMPARE(form_->size(), QSize(683, 147));
     QCOMPARE(form_->minimumSize(), form_->maximumSize());
     QCOMPARE(form_->findChildren<QWidget*>().size(), 14);
     // A text box is drawn over the caption label whose box reaches under it.
@@ -413,6 +418,52 @@ class Form1Test : public QObject {
     QVERIFY(reports_.empty());
   }
 
+  // Codes 0, 10 and 13 show as their pictures on the Ascii row's one line;
+  // copied and pasted back they convert to the same codes.
+  void controlCodesShowAndCopy() {
+    QLineEdit* dec = form_->TextBox(Field::tDec);
+    QLineEdit* asc = form_->TextBox(Field::tAsc);
+    dec->setText(QStringLiteral("65 0 9 10 13 66"));
+    QTest::mouseClick(form_->findChild<QPushButton*>(QStringLiteral("dec")), Qt::LeftButton);
+    QCOMPARE(asc->text(), QString::fromStdU16String(u"A\u2400\t\u240A\u240DB"));
+    asc->setFocus(Qt::TabFocusReason);
+    asc->selectAll();
+    QTest::keySequence(asc, QKeySequence::Copy);
+    asc->clear();
+    dec->clear();
+    QTest::keySequence(asc, QKeySequence::Paste);
+    QTest::mouseClick(form_->findChild<QPushButton*>(QStringLiteral("ascc")), Qt::LeftButton);
+    QCOMPARE(dec->text(), QStringLiteral("65 0 9 10 13 66"));
+  }
+
+  // In one line, Ctrl+End and Ctrl+Home move as End and Home do.
+  void ctrlEndAndHome() {
+    QLineEdit* asc = form_->TextBox(Field::tAsc);
+    asc->setFocus(Qt::TabFocusReason);
+    asc->selectAll();
+    QTest::keyClick(asc, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(asc, QStringLiteral("?"));
+    QCOMPARE(asc->text(), QStringLiteral("Hello!?"));
+    QTest::keyClick(asc, Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(asc->selectedText(), QStringLiteral("Hello!?"));
+  }
+
+  // A screen reader finds a window, and each box labelled by its caption.
+  void accessibleFrameAndLabels() {
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(form_.get());
+    QVERIFY(window != nullptr);
+    QCOMPARE(window->role(), QAccessible::Window);
+    for (const form::RowEntry& row : form::kRows) {
+      QAccessibleInterface* box = QAccessible::queryAccessibleInterface(form_->TextBox(row.field));
+      QStringList labels;
+      for (const auto& relation : box->relations(QAccessible::Label)) {
+        labels << relation.first->text(QAccessible::Name);
+      }
+      QCOMPARE(labels,
+               QStringList{QString::fromLatin1(form::At(form::IndexOf(row.label)).caption)});
+    }
+  }
+
   // Every box a Convert writes shows the start of its new text.
   void convertShowsTheStart() {
     SetFields({QStringLiteral("The quick brown fox jumps over the lazy dog, then naps."), "", "",
@@ -504,7 +555,9 @@ class Form1Test : public QObject {
         QVERIFY(reports_[0].startsWith(QStringLiteral("Run-time error '%1':").arg(expected_error)));
       }
       for (const Field field : kAllFields) {
-        QCOMPARE(form_->TextBox(field)->text(), QString::fromStdU16String(model.text(field)));
+        Text shown = model.text(field);
+        ShowControlPictures(shown);
+        QCOMPARE(form_->TextBox(field)->text(), QString::fromStdU16String(shown));
       }
     }
   }

@@ -210,6 +210,13 @@ int main(int argc, char** argv) {
       if (c == L'\n' || c == L'\r') c = L'|';
     }
     std::printf("report %s\n", Utf8(text).c_str());
+    // How far the report's centre lies from the form's.
+    RECT box;
+    RECT owner;
+    GetWindowRect(report.box, &box);
+    GetWindowRect(form, &owner);
+    std::printf("report-offset %ld %ld\n", (box.left + box.right - owner.left - owner.right) / 2,
+                (box.top + box.bottom - owner.top - owner.bottom) / 2);
   }
   return 0;
 }
