@@ -37,7 +37,7 @@ for package in "$cli_deb" "$deb"; do
     grep -q "$work" <<<"$copyright" || fail "$name's copyright does not name $work"
   done
 done
-tar -tJf "$source_release" | grep -q '/THIRD-PARTY-NOTICES.txt$' ||
+grep -q '/THIRD-PARTY-NOTICES.txt$' <<<"$(tar -tJf "$source_release")" ||
   fail "the source release holds no THIRD-PARTY-NOTICES.txt"
 echo "both packages' copyright names fast_float and CLI11"
 

@@ -89,7 +89,7 @@ for file in zolm-converter.exe zolm.exe LICENSE.txt THIRD-PARTY-NOTICES.txt READ
     { echo "windows: $file is not in $release.zip" >&2; exit 1; }
 done
 # The installer installs the notices of what the programs carry.
-msiinfo export "$release.msi" File | grep -q "THIRD-PARTY-NOTICES.txt" ||
+grep -q "THIRD-PARTY-NOTICES.txt" <<<"$(msiinfo export "$release.msi" File)" ||
   { echo "windows: the MSI installs no THIRD-PARTY-NOTICES.txt" >&2; exit 1; }
 [ "$("$wine" "$build/zolm.exe" --version)" = "zolm $version" ] ||
   { echo "windows: zolm.exe --version is not $version" >&2; exit 1; }
