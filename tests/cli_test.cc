@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -20,10 +21,21 @@
 namespace zolm {
 namespace {
 
+// The zolm to run: the one built beside the tests, or ZOLM_CLI_COMMAND, the
+// path of another (the npm package's zolm, under node).
+std::string Zolm() {
+  if (const char* command = std::getenv("ZOLM_CLI_COMMAND"); command && *command) return command;
+  return testing::BuiltProgram(ZOLM_CLI_PATH);
+}
+bool OtherZolm() {
+  const char* command = std::getenv("ZOLM_CLI_COMMAND");
+  return command != nullptr && *command != '\0';
+}
+
 // Runs zolm with `args`, `input` on standard input.
 testing::ProgramResult RunZolm(const std::vector<std::string>& args,
                                const std::string& input = "") {
-  return testing::RunProgram(testing::BuiltProgram(ZOLM_CLI_PATH), args, input);
+  return testing::RunProgram(Zolm(), args, input);
 }
 
 TEST(CliTest, Table) {
@@ -253,6 +265,9 @@ TEST(CliTest, Table) {
 #ifdef _WIN32
     if (row.utf8_arguments) continue;
 #endif
+    // node hands a program its arguments decoded, bytes that are not UTF-8
+    // already replaced.
+    if (OtherZolm() && std::string(row.name) == "invalid UTF-8 in an argument") continue;
     const auto result = RunZolm(row.args, row.input);
     EXPECT_EQ(result.out, row.out) << row.name;
     EXPECT_EQ(result.status, row.status) << row.name;
@@ -318,7 +333,7 @@ TEST(CliTest, WriteFailures) {
 #ifdef _WIN32
   GTEST_SKIP() << "needs a POSIX shell, /dev/full and SIGPIPE";
 #endif
-  const std::string zolm = ZOLM_CLI_PATH;
+  const std::string zolm = OtherZolm() ? Zolm() : ZOLM_CLI_PATH;
   const struct {
     const char* name;
     std::string command;
@@ -344,6 +359,8 @@ TEST(CliTest, WriteFailures) {
        0, "74\n"},
   };
   for (const auto& row : rows) {
+    // node opens /dev/null for a standard stream it finds closed.
+    if (OtherZolm() && std::string(row.name) == "closed standard output") continue;
     const auto run = testing::RunProgram("/usr/bin/timeout", {"20", "sh", "-c", row.command}, "");
     const std::string& got = run.err;
     EXPECT_EQ(run.status, row.status) << row.name << ": " << got;
@@ -357,8 +374,7 @@ TEST(CliTest, WriteFailures) {
 // --each-line answers each line as it arrives: the first answer comes while
 // the input is still open.
 TEST(CliTest, EachLineAnswersBeforeTheInputEnds) {
-  testing::Child zolm(testing::BuiltProgram(ZOLM_CLI_PATH),
-                      {"--from", "dec", "--to", "ascii", "--each-line"});
+  testing::Child zolm(Zolm(), {"--from", "dec", "--to", "ascii", "--each-line"});
   ASSERT_TRUE(zolm.started());
   ASSERT_TRUE(zolm.Write("72 105\n"));
   EXPECT_EQ(zolm.ReadSome(10), "Hi\n") << "no answer while the input was open";
@@ -373,8 +389,7 @@ TEST(CliTest, ReaderGoneIsNoFailure) {
   // a shell that ignores SIGPIPE.
   const auto previous = std::signal(SIGPIPE, SIG_IGN);
 #endif
-  testing::Child zolm(testing::BuiltProgram(ZOLM_CLI_PATH),
-                      {"--from", "dec", "--to", "ascii", "--each-line"});
+  testing::Child zolm(Zolm(), {"--from", "dec", "--to", "ascii", "--each-line"});
   ASSERT_TRUE(zolm.started());
   ASSERT_TRUE(zolm.Write("72 105\n"));
   EXPECT_EQ(zolm.ReadSome(10), "Hi\n");

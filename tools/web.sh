@@ -3,10 +3,12 @@
 # (Debian's emscripten, Chromium, Firefox ESR and WebKit's driver; the
 # browser test's npm packages with npm ci), compiles the engine to
 # WebAssembly (emcmake), makes the single page, the installable site, the ES
-# module, the node driver and the release zip (web/build.mjs), runs the
-# driver tests against the WebAssembly driver under node and the browser
-# test (tests/web/) in Chromium, Firefox and WebKit, writes SHA256SUMS and
-# checks that a fresh clone of the commit gives the same bytes.
+# module, the node driver, the release zip (web/build.mjs) and the npm
+# package (npm pack), runs the driver tests against the WebAssembly driver
+# under node, the command-line tests against the installed package's zolm,
+# the browser test (tests/web/) in Chromium, Firefox and WebKit and the
+# package's test, writes SHA256SUMS and checks that a fresh clone of the
+# commit gives the same bytes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/ensure_packages.sh
@@ -27,36 +29,52 @@ export SOURCE_DATE_EPOCH
 build_web() {  # build_web OUT: the WebAssembly build in OUT/cmake, the files in OUT
   local folder="$1"
   emcmake cmake -S . -B "$folder/cmake" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZOLM_QT=OFF \
-    -DZOLM_CLI=OFF -DZOLM_TESTS=OFF -DZOLM_BENCH=OFF -DZOLM_WERROR="$werror" >/dev/null
+    -DZOLM_CLI=ON -DZOLM_TESTS=OFF -DZOLM_BENCH=OFF -DZOLM_WERROR="$werror" >/dev/null
   cmake --build "$folder/cmake"
   local version
   version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$folder/cmake/CMakeCache.txt")"
   node web/build.mjs "$folder/cmake" "$folder" "$version" "$SOURCE_DATE_EPOCH"
+  rm -f "$folder/zolm-converter-$version.tgz"
+  (cd "$folder/npm" && npm pack --pack-destination .. --loglevel=error >/dev/null)
 }
 build_web "$out"
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/cmake/CMakeCache.txt")"
 zip="zolm-converter-$version-web.zip"
+tgz="zolm-converter-$version.tgz"
 
 size="$(stat -c %s "$out/zolm-converter.html")"
 [ "$size" -le 262144 ] ||
   { echo "web: zolm-converter.html is $size bytes, over 256 KiB" >&2; exit 1; }
 echo "web: zolm-converter.html is $size bytes"
-(cd "$out" && sha256sum zolm-converter.html zolm.mjs "$zip" >SHA256SUMS && sha256sum --quiet -c SHA256SUMS) ||
+(cd "$out" && sha256sum zolm-converter.html zolm.mjs "$zip" "$tgz" >SHA256SUMS &&
+  sha256sum --quiet -c SHA256SUMS) ||
   { echo "web: SHA256SUMS do not verify" >&2; exit 1; }
 
 # The driver tests, against the WebAssembly engine under node.
-cmake -S . -B "$out/native" -G Ninja -DZOLM_QT=OFF -DZOLM_CLI=OFF -DZOLM_BENCH=OFF \
+cmake -S . -B "$out/native" -G Ninja -DZOLM_QT=OFF -DZOLM_CLI=ON -DZOLM_BENCH=OFF \
   -DZOLM_WERROR="$werror" >/dev/null
 cmake --build "$out/native" --target zolm-tests
 ZOLM_DRIVER_COMMAND="$(command -v node) $PWD/$out/zolm-driver.js" \
   "$out/native/zolm-tests" --gtest_filter='DriverTest.*' --gtest_brief=1
 
-# The page in Chromium, Firefox and WebKit (whose MiniBrowser needs a display).
+# The npm package installed from its tarball into an empty folder, and the
+# command-line tests against its zolm.
+installed="$PWD/$out/npm-installed"
+rm -rf "$installed"
+mkdir -p "$installed"
+(cd "$installed" && echo '{"private": true}' >package.json &&
+  npm install --no-audit --no-fund --loglevel=error "../$tgz")
+ZOLM_CLI_COMMAND="$installed/node_modules/.bin/zolm" \
+  "$out/native/zolm-tests" --gtest_filter='CliTest.*' --gtest_brief=1
+echo "web: $tgz is $(stat -c %s "$out/$tgz") bytes"
+
+# The page in Chromium, Firefox and WebKit (whose MiniBrowser needs a display),
+# the module against the driver, and the package used as its README says.
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
-(cd tests/web && ZOLM_WEB="$PWD/../../$out" xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" \
-  node --test)
+(cd tests/web && ZOLM_WEB="$PWD/../../$out" ZOLM_NPM_INSTALL="$installed" \
+  xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" node --test)
 for file in zolm.mjs THIRD-PARTY-NOTICES.txt; do
-  unzip -l "$out/$zip" | grep -q "/$file$" || { echo "web: $zip holds no $file" >&2; exit 1; }
+  grep -q "/$file$" <<<"$(unzip -Z1 "$out/$zip")" || { echo "web: $zip holds no $file" >&2; exit 1; }
 done
 # The page and the module carry the notices of fast_float and Emscripten.
 for file in zolm-converter.html site/index.html zolm.mjs; do
@@ -71,7 +89,7 @@ if git rev-parse HEAD >/dev/null 2>&1; then
   git clone -q . "$clone/zolm"
   git -C "$clone/zolm" checkout -q "$(git rev-parse HEAD)"
   (cd "$clone/zolm" && build_web build-web >/dev/null)
-  for file in zolm-converter.html zolm.mjs zolm-driver.js "$zip"; do
+  for file in zolm-converter.html zolm.mjs zolm-driver.js "$zip" "$tgz"; do
     cmp "$out/$file" "$clone/zolm/build-web/$file" ||
       { echo "web: a fresh clone made another $file" >&2; exit 1; }
   done

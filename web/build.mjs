@@ -1,6 +1,6 @@
 // Makes the web release from the WebAssembly build: the single page, the
-// installable site, the ES module, the node driver and the zip of the page,
-// the module and the site. Usage: node web/build.mjs BUILD OUT VERSION EPOCH
+// installable site, the ES module, the node driver, the npm package's folder
+// and the zip of the page, the module and the site. Usage: node web/build.mjs BUILD OUT VERSION EPOCH
 // The same inputs give the same bytes.
 import { createHash } from "node:crypto";
 import { copyFileSync, mkdirSync, readFileSync, rmSync, writeFileSync } from "node:fs";
@@ -111,6 +111,40 @@ if (notices.includes("*/")) throw new Error("the notices would end the module's 
 const module = [`/*\n${notices}*/`, moduleHead, engine, source("converter.js"), source("module.js")].join("\n");
 writeFileSync(join(out, "zolm.mjs"), module);
 copyFileSync(join(build, "zolm-driver.js"), join(out, "zolm-driver.js"));
+
+// The npm package's folder: the module, its types, the zolm command (the
+// native program compiled for node), a README and the licences; tools/web.sh
+// packs it with npm pack.
+const npm = join(out, "npm");
+rmSync(npm, { recursive: true, force: true });
+mkdirSync(join(npm, "bin"), { recursive: true });
+const packageJson = {
+  name: "zolm-converter",
+  version,
+  description:
+    "A text as its characters, decimal, hexadecimal and custom-radix codes: Zolm Converter's engine in WebAssembly, with its zolm command.",
+  keywords: ["ascii", "decimal", "hexadecimal", "radix", "character codes", "converter", "webassembly"],
+  license: "MIT",
+  repository: { type: "git", url: "REPOSITORY-URL" },
+  type: "module",
+  exports: { ".": { types: "./index.d.ts", import: "./zolm.mjs" }, "./package.json": "./package.json" },
+  types: "./index.d.ts",
+  bin: { zolm: "bin/zolm.cjs", "zolm-converter": "bin/zolm.cjs" },
+  engines: { node: ">=20" },
+  files: ["zolm.mjs", "index.d.ts", "bin/zolm.cjs", "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt"],
+  sideEffects: false,
+};
+writeFileSync(join(npm, "package.json"), JSON.stringify(packageJson, null, 2) + "\n");
+writeFileSync(join(npm, "zolm.mjs"), module);
+copyFileSync(join(here, "npm", "index.d.ts"), join(npm, "index.d.ts"));
+copyFileSync(join(here, "npm", "README.md"), join(npm, "README.md"));
+copyFileSync(join(here, "..", "LICENSE"), join(npm, "LICENSE"));
+writeFileSync(join(npm, "THIRD-PARTY-NOTICES.txt"), notices);
+writeFileSync(
+  join(npm, "bin", "zolm.cjs"),
+  "#!/usr/bin/env node\n" + readFileSync(join(build, "zolm.js"), "utf8"),
+  { mode: 0o755 },
+);
 
 // The zip: the single page, the module and the site folder, in a fixed
 // order with the source's time, so that the same sources give the same bytes.
