@@ -95,4 +95,4 @@ if git rev-parse HEAD >/dev/null 2>&1; then
   done
   echo "web: a fresh clone gives byte-identical files"
 fi
-echo "web: $out/zolm-converter.html, $out/site/, $out/zolm.mjs, $out/zolm-driver.js, $out/$zip"
+echo "web: $out/zolm-converter.html, $out/site/, $out/zolm.mjs, $out/zolm-driver.js, $out/$zip, $out/$tgz"
