@@ -31,9 +31,10 @@ PACKAGE_PACKAGES=(dpkg-dev file git xz-utils)
 # What checking the package needs.
 PACKAGE_CHECK_PACKAGES=(lintian appstream desktop-file-utils xvfb xauth mandoc xz-utils)
 
-# What building the Windows programs and testing them under Wine needs.
+# What building the Windows programs and testing them under Wine needs
+# (fonts-wine: Wine's own fonts, the same on every machine).
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine
-  wine64 googletest libcli11-dev libfast-float-dev wixl msitools zip unzip faketime git)
+  wine64 fonts-wine googletest libcli11-dev libfast-float-dev wixl msitools zip unzip faketime git)
 
 # What building the web page and testing it in browsers needs (emscripten's
 # optimizer needs node-acorn; WebKit's MiniBrowser runs on Xvfb).

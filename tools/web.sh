@@ -17,6 +17,8 @@ command -v npm >/dev/null || ensure_packages npm
 
 # Where node is not Debian's own, emscripten's optimizer finds acorn here.
 export NODE_PATH=/usr/share/nodejs
+# The browsers see the fonts of the packages the scripts install, and only those.
+export FONTCONFIG_FILE="$PWD/tests/lib/fonts.conf"
 out=build-web
 werror=OFF
 if [ "${CI:-}" = "true" ]; then werror=ON; fi

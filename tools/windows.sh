@@ -30,6 +30,8 @@ export WINEPREFIX="$PWD/$build/wine-prefix" WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko installer prompts on the prefix's first start.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
+# Wine sees its own fonts and those of the packages the scripts install.
+export FONTCONFIG_FILE="$PWD/tests/lib/fonts.conf"
 clone=""
 cleanup() {
   wineserver -k 2>/dev/null || true

@@ -5,6 +5,10 @@
 # define `before_end` (ends of its own, such as Wine's server) and `on_fail`
 # (more to say when it fails).
 
+# The programs under test see the fonts of the packages the scripts install,
+# and no other font the machine has.
+export FONTCONFIG_FILE="$PWD/tests/lib/fonts.conf"
+
 # bounded SECONDS ARGS...: runs the calling script again under timeout, and
 # reports a run that ran out of time.
 bounded() {

@@ -12,7 +12,9 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <vector>
@@ -52,9 +54,8 @@ class Form1Test : public QObject {
 
   void controlTable_data() {
     QTest::addColumn<QString>("kind");
-    // Pixels: twips / 15, but for the buttons, which Debian's usual font
-    // (DejaVu Sans 9 pt) grows by 7 for "Convert" and the style's margin,
-    // and the radix box beyond them.
+    // Pixels: twips / 15. A button grows beyond it to hold "Convert" in
+    // the style's margins, and the radix box moves right with it.
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("text");
     const struct {
@@ -64,18 +65,18 @@ class Form1Test : public QObject {
       const char* text;
     } rows[] = {
         {"tCus", "QLineEdit", {56, 8, 497, 19}, "48 65 6C 6C 6F 21"},
-        {"tBase", "QLineEdit", {623, 8, 33, 19}, "16"},
+        {"tBase", "QLineEdit", {616, 8, 33, 19}, "16"},
         {"tHex", "QLineEdit", {56, 40, 497, 19}, "48 65 6C 6C 6F 21"},
         {"tAsc", "QLineEdit", {56, 72, 497, 19}, "Hello!"},
         {"tDec", "QLineEdit", {56, 104, 497, 19}, "72 101 108 108 111 33"},
         {"Label1", "QLabel", {8, 40, 81, 17}, "Hex"},
-        {"hex", "QPushButton", {560, 40, 56, 25}, "Convert"},
+        {"hex", "QPushButton", {560, 40, 49, 25}, "Convert"},
         {"Label3", "QLabel", {8, 72, 81, 17}, "Ascii"},
         {"Label4", "QLabel", {8, 128, 209, 17}, "Zolm Converter 1.00"},
-        {"ascc", "QPushButton", {560, 72, 56, 25}, "Convert"},
-        {"dec", "QPushButton", {560, 104, 56, 25}, "Convert"},
+        {"ascc", "QPushButton", {560, 72, 49, 25}, "Convert"},
+        {"dec", "QPushButton", {560, 104, 49, 25}, "Convert"},
         {"Label2", "QLabel", {8, 104, 81, 17}, "Decimal"},
-        {"cus", "QPushButton", {560, 8, 56, 25}, "Convert"},
+        {"cus", "QPushButton", {560, 8, 49, 25}, "Convert"},
         {"Label5", "QLabel", {8, 8, 81, 17}, "Custom"},
     };
     for (const auto& row : rows) {
@@ -91,6 +92,22 @@ class Form1Test : public QObject {
     auto* control = form_->findChild<QWidget*>(name);
     QVERIFY(control != nullptr);
     QCOMPARE(QString::fromLatin1(control->metaObject()->className()), kind);
+    // What the buttons grew by to hold their caption, or 0.
+    const int grown = form_->findChild<QPushButton*>(QStringLiteral("cus"))->width() - 49;
+    QVERIFY(grown >= 0);
+    if (kind == QStringLiteral("QPushButton")) {
+      geometry.setWidth(geometry.width() + grown);
+      // Its caption clear of the style's margin, and no wider than the
+      // table or what the caption needs with the frame.
+      auto* button = static_cast<QPushButton*>(control);
+      const int text = button->fontMetrics().boundingRect(button->text()).width();
+      const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin);
+      const int frame = 2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+      QVERIFY2(button->width() >= text + margin, qPrintable(QString::number(text + margin)));
+      QVERIFY(button->width() <= std::max(49, text + margin + frame));
+    } else if (name == QStringLiteral("tBase")) {
+      geometry.translate(grown, 0);
+    }
     QCOMPARE(control->geometry(), geometry);
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
       QCOMPARE(edit->text(), text);
@@ -106,7 +123,8 @@ class Form1Test : public QObject {
 
   void windowFrame() {
     QCOMPARE(form_->windowTitle(), QStringLiteral("Zolm Converter"));
-    QCOMPARE(form_->size(), QSize(683, 147));
+    const int grown = form_->findChild<QPushButton*>(QStringLiteral("cus"))->width() - 49;
+    QCOMPARE(form_->size(), QSize(676 + grown, 147));
     QCOMPARE(form_->minimumSize(), form_->maximumSize());
     QCOMPARE(form_->findChildren<QWidget*>().size(), 14);
     // A text box is drawn over the caption label whose box reaches under it.

@@ -241,22 +241,46 @@ status=$?
 [ "$status" -eq 0 ] || fail "closing the window ended the program with status $status"
 echo "ok: closing ends it with status 0"
 
-# At 150%: every place and size is the table's at 144 dots per inch, but
-# for the buttons, which Wine's font grows by 9 for "Convert" and its
-# margins, and the radix box beyond them.
+# At 150%: every control holds its text, lies within the client area, and
+# no box or button overlaps another; each top, height and left is at least
+# 1.5 times the one at 96 dots per inch, and so is a caption's width; a box
+# is exactly 1.5 times as wide (boxes never grow sideways); a button is as
+# wide as "Convert" needs, and the radix box and the client area's right
+# edge move by just what the buttons' width differs from 1.5 times theirs.
+cp "$work/places" "$work/places96"
 set_dpi 144
 start_program
+# The probe measures with the system's font at the same 144 dots per inch.
+"$wine" "$build/zolm-probe.exe" fits >"$work/fits"
 set_dpi 96
-read -r _ _ _ width height < <(grep '^client ' "$work/places")
-[ "$width $height" = "1023 221" ] || fail "at 150% the client area is $width x $height"
-client_x="$(awk '$1 == "client" { print $2 }' "$work/places")"
-client_y="$(awk '$1 == "client" { print $3 }' "$work/places")"
-read -r _ x y w h < <(grep '^tBase ' "$work/places")
-[ "$((x - client_x)) $((y - client_y)) $w $h" = "933 12 50 29" ] ||
-  fail "at 150% tBase is at $((x - client_x)),$((y - client_y)) size $w x $h"
-read -r _ x y w h < <(grep '^dec ' "$work/places")
-[ "$((x - client_x)) $((y - client_y)) $w $h" = "840 156 83 38" ] ||
-  fail "at 150% dec is at $((x - client_x)),$((y - client_y)) size $w x $h"
+[ -s "$work/fits" ] && fail "at 150% these do not hold their text: $(tr '\n' ';' <"$work/fits")"
+scaled="$(awk '
+  # Places relative to the client area: x y w h, at 96 (file 1) and 144 (file 2).
+  $1 == "client" { cx = $2; cy = $3 }
+  { k = FNR == NR ? 96 : 144; n = $1
+    x[k, n] = n == "client" ? 0 : $2 - cx; y[k, n] = n == "client" ? 0 : $3 - cy
+    w[k, n] = $4; h[k, n] = $5; if (k == 96) names[n] = 1 }
+  function off(a, b) { return a - b > 1 || b - a > 1 }
+  END {
+    for (n in names) {
+      if (n != "tBase" && x[144, n] < 1.5 * x[96, n] - 1 || y[144, n] < 1.5 * y[96, n] - 1)
+        print n " at " x[144, n] "," y[144, n] " from " x[96, n] "," y[96, n] " at 96"
+      if (n ~ /^Label/ && w[144, n] < 1.5 * w[96, n] - 1 || h[144, n] < 1.5 * h[96, n] - 1)
+        print n " is " w[144, n] " x " h[144, n] " from " w[96, n] " x " h[96, n] " at 96"
+      if (n ~ /^t/ && off(w[144, n], 1.5 * w[96, n])) print n " grew sideways to " w[144, n]
+      if (n != "client" && (x[144, n] + w[144, n] > w[144, "client"] || y[144, n] + h[144, n] > h[144, "client"]))
+        print n " reaches beyond the client area"
+      for (o in names)
+        if (n < o && n ~ /^(t|hex|ascc|dec|cus)/ && o ~ /^(t|hex|ascc|dec|cus)/ && n != "client" && o != "client" &&
+            x[144, n] < x[144, o] + w[144, o] && x[144, o] < x[144, n] + w[144, n] &&
+            y[144, n] < y[144, o] + h[144, o] && y[144, o] < y[144, n] + h[144, n])
+          print n " overlaps " o
+    }
+    grown = w[144, "dec"] - 1.5 * w[96, "dec"]
+    if (off(x[144, "tBase"] - 1.5 * x[96, "tBase"], grown) || off(w[144, "client"] - 1.5 * w[96, "client"], grown))
+      print "the radix box at " x[144, "tBase"] " and the client width " w[144, "client"] " are not 1.5 times theirs at 96 plus the buttons growth " grown
+  }' "$work/places96" "$work/places")"
+[ -z "$scaled" ] || fail "at 150%: $(tr '\n' ';' <<<"$scaled")"
 echo "ok: at 150% the window and its controls are scaled"
 close_program
 
