@@ -39,7 +39,10 @@ for package in "$cli_deb" "$deb"; do
 done
 grep -q '/THIRD-PARTY-NOTICES.txt$' <<<"$(tar -tJf "$source_release")" ||
   fail "the source release holds no THIRD-PARTY-NOTICES.txt"
-echo "both packages' copyright names fast_float and CLI11"
+# Each notice is its source's whole text, from the Debian package it came from.
+tools/notices.sh check THIRD-PARTY-NOTICES.txt fast_float CLI11 ||
+  fail "THIRD-PARTY-NOTICES.txt is not what fast_float's and CLI11's copyright files give"
+echo "both packages' copyright names fast_float and CLI11; the notices are their sources' texts"
 
 echo "-- zolm needs no toolkit"
 cli_depends="$(dpkg-deb -f "$cli_deb" Depends)"

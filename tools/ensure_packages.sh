@@ -34,9 +34,10 @@ PACKAGE_CHECK_PACKAGES=(lintian appstream desktop-file-utils xvfb xauth mandoc x
 # What building the Windows programs and testing them under Wine needs
 # (fonts-wine: Wine's own fonts, the same on every machine).
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine
-  wine64 fonts-wine googletest libcli11-dev libfast-float-dev wixl msitools zip unzip faketime git)
+  wine64 fonts-wine mingw-w64-x86-64-dev googletest libcli11-dev libfast-float-dev wixl msitools zip
+  unzip faketime git)
 
 # What building the web page and testing it in browsers needs (emscripten's
 # optimizer needs node-acorn; WebKit's MiniBrowser runs on Xvfb).
-WEB_PACKAGES=(emscripten node-acorn nodejs cmake ninja-build g++ libgtest-dev libfast-float-dev
+WEB_PACKAGES=(emscripten node-acorn nodejs cmake ninja-build g++ libgtest-dev libfast-float-dev libcli11-dev
   chromium firefox-esr webkit2gtk-driver xvfb xauth fonts-dejavu-core unzip git)

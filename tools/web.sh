@@ -78,10 +78,20 @@ echo "web: $tgz is $(stat -c %s "$out/$tgz") bytes"
 for file in zolm.mjs THIRD-PARTY-NOTICES.txt; do
   grep -q "/$file$" <<<"$(unzip -Z1 "$out/$zip")" || { echo "web: $zip holds no $file" >&2; exit 1; }
 done
-# The page and the module carry the notices of fast_float and Emscripten.
+# The page and the module carry the notices of fast_float and Emscripten;
+# the zip, the npm package and the module's head give each whole, as its
+# source does (zolm.cjs in the package carries CLI11 as well).
 for file in zolm-converter.html site/index.html zolm.mjs; do
-  grep -q "The fast_float authors" "$out/$file" && grep -q "Emscripten authors" "$out/$file" ||
+  grep -q "Daniel Lemire" "$out/$file" && grep -q "The Emscripten Authors" "$out/$file" ||
     { echo "web: $file carries no third-party notices" >&2; exit 1; }
+done
+mkdir -p "$out/notices"
+unzip -p "$out/$zip" "*/THIRD-PARTY-NOTICES.txt" >"$out/notices/zip.txt"
+tar -xzOf "$out/$tgz" package/THIRD-PARTY-NOTICES.txt >"$out/notices/npm.txt"
+awk 'NR == 1 { next } /^\*\/$/ { exit } { print }' "$out/zolm.mjs" >"$out/notices/module.txt"
+for notices in zip npm module; do
+  tools/notices.sh check "$out/notices/$notices.txt" fast_float CLI11 Emscripten ||
+    { echo "web: the notices in the $notices are not their sources' texts" >&2; exit 1; }
 done
 
 # The same commit from a fresh clone gives the same bytes.

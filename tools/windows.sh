@@ -90,9 +90,21 @@ for file in zolm-converter.exe zolm.exe LICENSE.txt THIRD-PARTY-NOTICES.txt READ
   grep -qx "zolm-converter-$version-win64/$file" <<<"$listing" ||
     { echo "windows: $file is not in $release.zip" >&2; exit 1; }
 done
-# The installer installs the notices of what the programs carry.
+# The installer installs the notices of what the programs carry, and the
+# zip holds them: each the whole text its source gives.
 grep -q "THIRD-PARTY-NOTICES.txt" <<<"$(msiinfo export "$release.msi" File)" ||
   { echo "windows: the MSI installs no THIRD-PARTY-NOTICES.txt" >&2; exit 1; }
+rm -rf "$build/notices" && mkdir -p "$build/notices/msi"
+unzip -p "$release.zip" "zolm-converter-$version-win64/THIRD-PARTY-NOTICES.txt" | tr -d '\r' \
+  >"$build/notices/zip.txt"
+(cd "$build/notices/msi" && msiextract "../../$(basename "$release").msi" >/dev/null)
+installed_notices="$(find "$build/notices/msi" -name THIRD-PARTY-NOTICES.txt -print -quit)"
+[ -n "$installed_notices" ] || { echo "windows: the MSI holds no THIRD-PARTY-NOTICES.txt" >&2; exit 1; }
+tr -d '\r' <"$installed_notices" >"$build/notices/msi.txt"
+for notices in zip msi; do
+  tools/notices.sh check "$build/notices/$notices.txt" fast_float CLI11 "The MinGW-w64 runtime" ||
+    { echo "windows: the $notices's notices are not their sources' texts" >&2; exit 1; }
+done
 [ "$("$wine" "$build/zolm.exe" --version)" = "zolm $version" ] ||
   { echo "windows: zolm.exe --version is not $version" >&2; exit 1; }
 # A Linux reader that stops early: zolm.exe ends quietly, as on Linux.

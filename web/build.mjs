@@ -125,7 +125,6 @@ const packageJson = {
     "A text as its characters, decimal, hexadecimal and custom-radix codes: Zolm Converter's engine in WebAssembly, with its zolm command.",
   keywords: ["ascii", "decimal", "hexadecimal", "radix", "character codes", "converter", "webassembly"],
   license: "MIT",
-  repository: { type: "git", url: "REPOSITORY-URL" },
   type: "module",
   exports: { ".": { types: "./index.d.ts", import: "./zolm.mjs" }, "./package.json": "./package.json" },
   types: "./index.d.ts",
