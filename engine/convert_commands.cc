@@ -1,5 +1,7 @@
 #include "engine/convert_commands.h"
 
+#include "engine/code_places.h"
+
 namespace zolm {
 
 const char* FieldName(Field field) {
@@ -56,9 +58,9 @@ void TrimOwnField(FieldSet& fields, Field field) {
 void ascc(FieldSet& fields) {
   TrimOwnField(fields, Field::tAsc);
   a2d(fields);
-  const int done = RowsAfterA2d(fields);
-  if (done < 1) d2h(fields);
-  if (done < 2) d2c(fields);
+  const RowsDone done = RowsAfterA2d(fields);
+  if (done == RowsDone::kNone) d2h(fields);
+  if (done != RowsDone::kHexAndCustom) d2c(fields);
 }
 
 void dec(FieldSet& fields) {

@@ -4,12 +4,19 @@
 #include <utility>
 
 #include "engine/base_arithmetic.h"
+#include "engine/code_places.h"
 #include "engine/internal/fast_paths.h"
+#include "engine/internal/fast_walks.h"
 
 namespace zolm {
 
 namespace {
 
+using fast::FastBareWalk;
+using fast::FastSpaceLedWalk;
+using fast::FastWalk;
+using fast::kFastWalkLongest;
+using fast::Output;
 constexpr char16_t kSeparator = u' ';
 
 // Runs `step`; a run-time error leaving it that has no place yet gets the one
@@ -38,15 +45,7 @@ auto WholeRow(ErrorPlace::Kind kind, Field field) {
 // A code of a walk, for the error report: its text without separators and
 // where it starts in the source field.
 auto CodePlace(Field field, int index, Long start, TextView code) {
-  return [=] {
-    ErrorPlace place;
-    place.kind = ErrorPlace::Kind::kCode;
-    place.field = field;
-    place.code_index = index;
-    place.code_start = start;
-    place.code = Text(code);
-    return place;
-  };
+  return [=] { return WalkCodePlace(field, index, start, code); };
 }
 
 // Position found by a search, as the 16-bit position it is kept in.
@@ -158,137 +157,6 @@ struct Scratch {
 Scratch& Buffers() {
   thread_local Scratch scratch;
   return scratch;
-}
-
-// The output of a fast walk: a buffer sized ahead of need, written through a
-// pointer the walk keeps in a register and hands back with Sync.
-class Output {
- public:
-  // Any single write of a fast path fits in this many characters.
-  static constexpr std::size_t kSlack = 16;
-
-  Output(Text& buffer, std::size_t expected) : buffer_(buffer) {
-    if (buffer_.size() < expected + kSlack) buffer_.resize(expected + kSlack);
-    next_ = buffer_.data();
-  }
-  // Where the next character goes, with at least kSlack characters of room.
-  char16_t* Next() {
-    if (static_cast<std::size_t>(buffer_.data() + buffer_.size() - next_) < kSlack) [[unlikely]]
-      Grow(kSlack);
-    return next_;
-  }
-  // The end of what was written through the pointer Next gave.
-  void Sync(char16_t* next) { next_ = next; }
-  void Append(TextView text) {
-    Grow(text.size());
-    next_ = std::copy(text.begin(), text.end(), next_);
-  }
-  TextView text() const {
-    return TextView(buffer_.data(), static_cast<std::size_t>(next_ - buffer_.data()));
-  }
-  // The output without the separator appended after the last value.
-  TextView Cut() const {
-    return TextView(buffer_.data(), static_cast<std::size_t>(Len(text()) - 1));
-  }
-
- private:
-  // Makes room for `n` more characters and kSlack beyond.
-  [[gnu::noinline]] void Grow(std::size_t n) {
-    const auto used = static_cast<std::size_t>(next_ - buffer_.data());
-    if (buffer_.size() - used < n + kSlack) buffer_.resize(2 * buffer_.size() + n + kSlack);
-    next_ = buffer_.data() + used;
-  }
-
-  Text& buffer_;
-  char16_t* next_;
-};
-
-// The longest source a fast walk takes: the separator appended after it then
-// stands at 32766 at most, so no position reaches the 16-bit limit.
-constexpr std::size_t kFastWalkLongest = 32765;
-
-bool FastWalk(TextView source) {
-  return fast::Enabled() && source.size() <= kFastWalkLongest;
-}
-
-// Puts the place of a code on an error leaving its conversion in a fast walk.
-[[gnu::noinline]] void PlaceCode(RuntimeError& error, Field source, int index, bool led,
-                                 TextView text, const char16_t* token) {
-  if (error.place()) return;
-  const char16_t* const end = text.data() + text.size();
-  const char16_t* const separator = std::find(token + (led ? 1 : 0), end, kSeparator);
-  TextView code(token, static_cast<std::size_t>(separator - token));
-  Long start = static_cast<Long>(token - text.data());
-  if (led) {
-    code.remove_prefix(1);
-    ++start;
-  }
-  error.set_place(CodePlace(source, index, start, code)());
-}
-
-// The space-led walk over a source that takes the fast walk: the same codes,
-// conversions and error places as SpaceLedWalk, without position arithmetic.
-// For each code `at_code()` first gives its converter (reading the radix,
-// where there is one), then a code of the plain shape (fast::ReadPlainCode) goes
-// to `converter.Plain(value, at)`, which writes its conversion at `at` and
-// returns the end, or returns nullptr to decline; every other code goes to
-// `converter.General(code, out)`, the general rule.
-template <class AtCode>
-void FastSpaceLedWalk(Field source, TextView text, Output& out, AtCode&& at_code) {
-  const char16_t* const end = text.data() + text.size();
-  const char16_t* token = text.data();
-  int index = 1;
-  try {
-    for (;; ++index) {
-      const auto& converter = at_code();
-      int value;
-      const char16_t* separator = fast::ReadPlainCode(token + (index > 1 ? 1 : 0), end, value);
-      char16_t* written = separator != nullptr ? converter.Plain(value, out.Next()) : nullptr;
-      if (written != nullptr) [[likely]] {
-        out.Sync(written);
-      } else {
-        separator = std::find(token + (index > 1 ? 1 : 0), end, kSeparator);
-        converter.General(TextView(token, static_cast<std::size_t>(separator - token)), out);
-      }
-      if (separator == end) break;
-      token = separator;
-    }
-  } catch (RuntimeError& error) {
-    PlaceCode(error, source, index, index > 1, text, token);
-    throw;
-  }
-}
-
-// The bare walk over a source that takes the fast walk: the same codes and
-// places as BareWalk. For each code `at_code()` first gives its DigitReader;
-// a code it reads is written as its decimal value, any other goes to
-// `general(code, out)`.
-template <class AtCode, class General>
-void FastBareWalk(Field source, TextView text, Output& out, AtCode&& at_code, General&& general) {
-  const char16_t* const end = text.data() + text.size();
-  const char16_t* token = text.data();
-  int index = 1;
-  try {
-    for (;; ++index) {
-      const fast::DigitReader& reader = at_code();
-      int value;
-      const char16_t* separator = reader.ReadCode(token, end, value);
-      if (separator != nullptr) [[likely]] {
-        char16_t* at = out.Next();
-        at += fast::WriteDecimal(value, at);
-        *at++ = kSeparator;
-        out.Sync(at);
-      } else {
-        separator = std::find(token, end, kSeparator);
-        general(reader.base(), TextView(token, static_cast<std::size_t>(separator - token)), out);
-      }
-      if (separator == end) break;
-      token = separator + 1;
-    }
-  } catch (RuntimeError& error) {
-    PlaceCode(error, source, index, false, text, token);
-    throw;
-  }
 }
 
 // The general rules for the codes the fast paths decline, kept out of line
@@ -449,9 +317,9 @@ void WriteCodes(FieldSet& fields, Field target, TextView codes, Write&& write) {
 
 }  // namespace
 
-int RowsAfterA2d(FieldSet& fields) {
+RowsDone RowsAfterA2d(FieldSet& fields) {
   Text& codes = Buffers().codes;
-  if (!CodesAfterA2d(fields, codes)) return 0;
+  if (!CodesAfterA2d(fields, codes)) return RowsDone::kNone;
   WriteCodes(fields, Field::tHex, codes, [](int code, char16_t* at) {
     at[0] = fast::kHexDigits[code >> 4];
     at[1] = fast::kHexDigits[code & 15];
@@ -463,13 +331,13 @@ int RowsAfterA2d(FieldSet& fields) {
   try {
     radix = RoundedRadix(radix_text).value();
   } catch (const RuntimeError&) {
-    return 1;  // d2c raises it at its first code
+    return RowsDone::kHex;  // d2c raises it at its first code
   }
   const fast::DigitWriter writer(radix);
-  if (writer.limit() <= 255) return 1;
+  if (writer.limit() <= 255) return RowsDone::kHex;
   WriteCodes(fields, Field::tCus, codes,
              [&writer](int code, char16_t* at) { return writer.Write(code, at); });
-  return 2;
+  return RowsDone::kHexAndCustom;
 }
 
 void d2a(FieldSet& fields) {
@@ -563,30 +431,6 @@ void h2d(FieldSet& fields) {
   Text out = BareWalk(Field::tHex, buffers.source,
                       [](TextView token, Text& to) { AppendValue(to, Hex2Dec(token)); });
   fields.WriteText(Field::tDec, FinalCut(std::move(out)));
-}
-
-namespace {
-
-ErrorPlace FindCode(Field field, TextView text, std::size_t at, int index) {
-  std::size_t start = 0;
-  for (int i = 1;; ++i) {
-    const std::size_t space = text.find(u' ', start);
-    const std::size_t end = space == TextView::npos ? text.size() : space;
-    if (at < end || i == index || space == TextView::npos) {
-      return CodePlace(field, i, static_cast<Long>(start), text.substr(start, end - start))();
-    }
-    start = space + 1;
-  }
-}
-
-}  // namespace
-
-ErrorPlace CodeAt(Field field, TextView text, std::size_t at) {
-  return FindCode(field, text, at, 0);
-}
-
-ErrorPlace NumberedCode(Field field, TextView text, int index) {
-  return FindCode(field, text, TextView::npos, index);
 }
 
 }  // namespace zolm

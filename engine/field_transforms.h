@@ -79,18 +79,12 @@ void h2d(FieldSet& fields);
 // d2h then d2c right after a2d, in a field set whose texts change only by
 // writes: the hex or custom row straight from the codes of tAsc, without
 // reading back the decimal row a2d wrote from them; the same text d2h or d2c
-// writes. Returns how many of the two, in that order, it has done: 0 where
+// writes. Returns which of the two, in that order, it has done: kNone where
 // it declines (the fast paths off, texts that may change otherwise, a
-// decimal row too long for the fast walk), 1 where the radix fails or cannot
-// write every code below 256; the caller then runs the rest.
-int RowsAfterA2d(FieldSet& fields);
-
-// The place of one code of `text`, a row of `field` whose codes stand
-// between single spaces, as a transform's error names it: the code that
-// holds position `at` (characters ahead of it in `text`), or else the code
-// numbered `index` from 1; the last code when neither is found.
-ErrorPlace CodeAt(Field field, TextView text, std::size_t at);
-ErrorPlace NumberedCode(Field field, TextView text, int index);
+// decimal row too long for the fast walk), kHex where the radix fails or
+// cannot write every code below 256; the caller then runs the rest.
+enum class RowsDone { kNone, kHex, kHexAndCustom };
+RowsDone RowsAfterA2d(FieldSet& fields);
 
 // Every walk over codes raises 6 when its source text is 32766 characters or
 // longer: the separator appended after the last code then stands at a position

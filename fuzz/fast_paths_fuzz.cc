@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "engine/convert_commands.h"
-#include "engine/internal/fast_paths.h"
 #include "fuzz/fuzz_input.h"
+#include "tests/fast_paths_run.h"
 
 using namespace zolm;
 using zolm::fuzz::Check;
@@ -14,18 +14,6 @@ namespace {
 
 using Operation = void (*)(FieldSet&);
 constexpr Operation kOperations[] = {a2d, d2a, d2h, d2c, c2d, h2d, ascc, dec, hex, cus};
-
-std::optional<RuntimeError> Run(Operation operation, FieldModel& fields, bool fast_paths) {
-  std::optional<fast::GeneralRulesOnly> general;
-  if (!fast_paths) general.emplace();
-  std::optional<RuntimeError> error;
-  try {
-    operation(fields);
-  } catch (const RuntimeError& e) {
-    error = e;
-  }
-  return error;
-}
 
 }  // namespace
 
@@ -37,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (input.Byte() & 1) fast_fields.WriteText(f, input.Field(33000));
   }
   FieldModel general_fields = fast_fields;
-  const auto fast_error = Run(operation, fast_fields, true);
-  const auto general_error = Run(operation, general_fields, false);
+  const auto fast_error = testing::RunWithFastPaths(operation, fast_fields, true);
+  const auto general_error = testing::RunWithFastPaths(operation, general_fields, false);
   for (const Field f : kAllFields) {
     Check(fuzz::Same(fast_fields.text(f), general_fields.text(f)), "the same texts");
   }

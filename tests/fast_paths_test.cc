@@ -13,6 +13,7 @@
 #include "engine/base_arithmetic.h"
 #include "engine/convert_commands.h"
 #include "engine/field_transforms.h"
+#include "tests/fast_paths_run.h"
 #include "tests/test_support.h"
 
 namespace zolm {
@@ -147,25 +148,27 @@ TEST(FastPathsTest, RowsAfterA2dAreD2hAndD2c) {
     shortcut.WriteText(Field::tBase, radix);
     a2d(shortcut);
     FieldModel general = shortcut;
-    const int done = RowsAfterA2d(shortcut);
+    const RowsDone done = RowsAfterA2d(shortcut);
     fast::GeneralRulesOnly only;
     bool same = true;
-    if (done >= 1) {
+    if (done != RowsDone::kNone) {
       d2h(general);
       same = shortcut.text(Field::tHex) == general.text(Field::tHex);
     }
-    if (done >= 2) {
+    if (done == RowsDone::kHexAndCustom) {
       d2c(general);
       same = same && shortcut.text(Field::tCus) == general.text(Field::tCus);
     }
     return std::pair{done, same};
   };
   for (int unit = 0; unit <= 0xFFFF; ++unit) {
-    ASSERT_EQ(both(Text(1, static_cast<char16_t>(unit)) + u"~", u"16"), std::pair(2, true)) << unit;
+    ASSERT_EQ(both(Text(1, static_cast<char16_t>(unit)) + u"~", u"16"),
+              std::pair(RowsDone::kHexAndCustom, true))
+        << unit;
   }
   // Tabs: a decimal row of 2n - 1 characters, 32765 at most.
-  EXPECT_EQ(both(Text(16383, u'\t'), u"16"), std::pair(2, true));
-  EXPECT_EQ(both(Text(16384, u'\t'), u"16"), std::pair(0, true));
+  EXPECT_EQ(both(Text(16383, u'\t'), u"16"), std::pair(RowsDone::kHexAndCustom, true));
+  EXPECT_EQ(both(Text(16384, u'\t'), u"16"), std::pair(RowsDone::kNone, true));
 
   Text every_code;
   for (int code = 0; code <= 255; ++code) every_code.push_back(Chr(code));
@@ -175,7 +178,7 @@ TEST(FastPathsTest, RowsAfterA2dAreD2hAndD2c) {
     const auto [done, same] = both(every_code, radix);
     ASSERT_TRUE(same) << Show(radix);
     if (radix == u"2" || radix == u"15.7" || radix == u"181") {
-      EXPECT_EQ(done, 2) << Show(radix);
+      EXPECT_EQ(done, RowsDone::kHexAndCustom) << Show(radix);
     }
   }
 }
@@ -206,19 +209,8 @@ TEST(FastPathsTest, WalksAgreeWithTheGeneralRules) {
     }
     FieldModel general_fields = fast_fields;
     const Operation operation = operations[n % std::size(operations)];
-    const auto run = [operation](FieldModel& fields, bool fast_paths) {
-      std::optional<fast::GeneralRulesOnly> general;
-      if (!fast_paths) general.emplace();
-      std::optional<RuntimeError> error;
-      try {
-        operation(fields);
-      } catch (const RuntimeError& e) {
-        error = e;
-      }
-      return error;
-    };
-    const auto fast_error = run(fast_fields, true);
-    const auto general_error = run(general_fields, false);
+    const auto fast_error = testing::RunWithFastPaths(operation, fast_fields, true);
+    const auto general_error = testing::RunWithFastPaths(operation, general_fields, false);
     ASSERT_EQ(fast_error.has_value(), general_error.has_value()) << "set " << n;
     for (const Field field : kAllFields) {
       ASSERT_EQ(fast_fields.text(field), general_fields.text(field))
