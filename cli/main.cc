@@ -61,7 +61,7 @@ class Conversion {
 
   const RowEntry& from_;
   Text radix_;
-  std::array<Text, 5> starts_;
+  std::array<Text, kFieldCount> starts_;
   FieldModel model_;
 };
 

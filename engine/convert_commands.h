@@ -13,8 +13,8 @@
 
 namespace zolm {
 
-inline constexpr std::array<Field, 5> kAllFields = {Field::tAsc, Field::tDec, Field::tHex,
-                                                    Field::tCus, Field::tBase};
+inline constexpr std::array<Field, kFieldCount> kAllFields = {Field::tAsc, Field::tDec, Field::tHex,
+                                                              Field::tCus, Field::tBase};
 
 // The field's name as the code and the window know it: "tAsc", "tDec", ...
 const char* FieldName(Field field);
@@ -50,7 +50,7 @@ class FieldModel final : public FieldSet {
   Slot& slot(Field field) { return slots_[static_cast<std::size_t>(field)]; }
   const Slot& slot(Field field) const { return slots_[static_cast<std::size_t>(field)]; }
 
-  std::array<Slot, 5> slots_;
+  std::array<Slot, kFieldCount> slots_;
 };
 
 // The Convert command of each row. Each first writes Trim of its own field

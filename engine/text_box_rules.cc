@@ -41,6 +41,29 @@ void ReadControlPictures(Text& text) {
   }
 }
 
+Text InsertedShownText(TextView text) {
+  Text inserted = InsertedText(text);
+  ShowControlPictures(inserted);
+  return inserted;
+}
+
+Text ShownTextBoxes::ReadText(Field field) {
+  Text text;
+  ReadTextInto(field, text);
+  return text;
+}
+
+void ShownTextBoxes::ReadTextInto(Field field, Text& into) {
+  ReadShownText(field, into);
+  ReadControlPictures(into);
+}
+
+void ShownTextBoxes::WriteTextFrom(Field field, TextView text) {
+  shown_.assign(text);
+  ShowControlPictures(shown_);
+  ShowText(field, shown_);
+}
+
 bool RadixDigitsAreCapitals(TextView radix) {
   try {
     return CDbl(radix) < 37.0;

@@ -3,6 +3,7 @@
 #ifndef ZOLM_ENGINE_TEXT_BOX_RULES_H_
 #define ZOLM_ENGINE_TEXT_BOX_RULES_H_
 
+#include "engine/field_transforms.h"
 #include "engine/value_rules.h"
 
 namespace zolm {
@@ -26,6 +27,31 @@ inline constexpr char16_t kLineFeedPicture = u'\u240A';
 inline constexpr char16_t kCarriageReturnPicture = u'\u240D';
 void ShowControlPictures(Text& text);
 void ReadControlPictures(Text& text);
+
+// Text pasted or dropped into a box, as the box shows it: InsertedText with
+// code 0 as its picture. Every face inserts this.
+Text InsertedShownText(TextView text);
+
+// The field set over a face's five text boxes: the commands read and write
+// the codes, the boxes show codes 0, 10 and 13 as their pictures. A face
+// gives what a box shows and sets it.
+class ShownTextBoxes : public FieldSet {
+ public:
+  Text ReadText(Field field) final;
+  void ReadTextInto(Field field, Text& into) final;
+  void WriteText(Field field, Text text) final { WriteTextFrom(field, text); }
+  void WriteTextFrom(Field field, TextView text) final;
+
+ protected:
+  // The text the box of `field` shows, into `into`.
+  virtual void ReadShownText(Field field, Text& into) = 0;
+  // Shows `shown` in the box of `field`, with the start of it in sight and
+  // the caret there, as a native box does after a new text.
+  virtual void ShowText(Field field, const Text& shown) = 0;
+
+ private:
+  Text shown_;  // reused from write to write
+};
 
 // True when a phone's keyboard is to offer capitals in the Custom row for
 // the radix text `radix`: unless it reads as a number above 36, where the

@@ -8,6 +8,7 @@
 #ifndef ZOLM_ENGINE_VALUE_RULES_H_
 #define ZOLM_ENGINE_VALUE_RULES_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <optional>
@@ -27,6 +28,8 @@ inline constexpr int kTypeMismatch = 13;
 
 // The five fields a user edits, named after the text boxes that show them.
 enum class Field { tAsc, tDec, tHex, tCus, tBase };
+// How many fields there are: tBase is the last.
+inline constexpr std::size_t kFieldCount = static_cast<std::size_t>(Field::tBase) + 1;
 
 // Where a run-time error struck, in the user's terms. `code_index` is 0 when
 // the error concerns the field as a whole (an empty or over-long row, or the

@@ -38,9 +38,7 @@ QAccessibleInterface* FormAccessible(const QString& key, QObject* object) {
 }
 
 QString Inserted(const QString& text) {
-  Text inserted = InsertedText(text.toStdU16String());
-  ShowControlPictures(inserted);
-  return QString::fromStdU16String(inserted);
+  return QString::fromStdU16String(InsertedShownText(text.toStdU16String()));
 }
 
 // A single-line text box whose every way of inserting text (Paste by key,
@@ -117,42 +115,32 @@ class RowEdit final : public QLineEdit {
 // The field set over the window's five text boxes, which show codes 0, 10
 // and 13 as their pictures. A box a command writes shows the start of its
 // new text, as a native text box does.
-class TextBoxFields final : public FieldSet {
+class TextBoxFields final : public ShownTextBoxes {
  public:
-  explicit TextBoxFields(const std::array<QLineEdit*, 5>& boxes) : boxes_(boxes) {}
+  explicit TextBoxFields(const std::array<QLineEdit*, kFieldCount>& boxes) : boxes_(boxes) {}
 
-  Text ReadText(Field field) override {
-    Text text;
-    ReadTextInto(field, text);
-    return text;
-  }
-  void WriteText(Field field, Text text) override { WriteTextFrom(field, text); }
   void SetSelStart(Field field, Long start) override { box(field)->setCursorPosition(start); }
   void SetSelLength(Field field, Long length) override {
     QLineEdit* edit = box(field);
     edit->setSelection(edit->cursorPosition(), length);
-  }
-  void ReadTextInto(Field field, Text& into) override {
-    const QString text = box(field)->text();
-    into.assign(reinterpret_cast<const char16_t*>(text.utf16()),
-                static_cast<std::size_t>(text.size()));
-    ReadControlPictures(into);
-  }
-  void WriteTextFrom(Field field, TextView text) override {
-    shown_.assign(text);
-    ShowControlPictures(shown_);
-    box(field)->setText(QString(reinterpret_cast<const QChar*>(shown_.data()),
-                                static_cast<qsizetype>(shown_.size())));
-    box(field)->setCursorPosition(0);
   }
   // Nothing handles a text change: while a command runs, only its own writes
   // change the boxes.
   bool TextsChangeOnlyByWrites() const override { return true; }
 
  private:
+  void ReadShownText(Field field, Text& into) override {
+    const QString text = box(field)->text();
+    into.assign(reinterpret_cast<const char16_t*>(text.utf16()),
+                static_cast<std::size_t>(text.size()));
+  }
+  void ShowText(Field field, const Text& shown) override {
+    box(field)->setText(QString(reinterpret_cast<const QChar*>(shown.data()),
+                                static_cast<qsizetype>(shown.size())));
+    box(field)->setCursorPosition(0);
+  }
   QLineEdit* box(Field field) const { return boxes_[static_cast<std::size_t>(field)]; }
-  std::array<QLineEdit*, 5> boxes_;
-  Text shown_;  // reused from write to write
+  std::array<QLineEdit*, kFieldCount> boxes_;
 };
 
 }  // namespace

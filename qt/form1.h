@@ -61,7 +61,7 @@ class Form1 final : public QWidget, public FormView {
   int ControlIndex(const QObject* control) const;
 
   std::array<QWidget*, form::kControls.size()> controls_{};  // in tab order
-  std::array<QLineEdit*, 5> text_boxes_{};
+  std::array<QLineEdit*, kFieldCount> text_boxes_{};
   std::unique_ptr<FieldSet> fields_;
   std::unique_ptr<FormController> controller_;
   std::unique_ptr<ErrorReporter> reporter_;

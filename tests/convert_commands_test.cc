@@ -215,18 +215,25 @@ TEST(FocusRuleTimingTest, Table) {
   }
 }
 
+// What every face's box shows of a paste: the line breaks as spaces, and
+// code 0 as its picture.
 TEST(InsertedTextTest, LineBreaksBecomeOneSpaceEach) {
   const struct {
     Text in;
     Text out;
+    Text shown;
   } rows[] = {
-      {u"48 65\r\n", u"48 65 "},
-      {u"48\n65\r66", u"48 65 66"},
-      {u"\r\r\n\n", u"   "},
-      {u"4\t8", u"4\t8"},
-      {u"", u""},
+      {u"48 65\r\n", u"48 65 ", u"48 65 "},
+      {u"48\n65\r66", u"48 65 66", u"48 65 66"},
+      {u"\r\r\n\n", u"   ", u"   "},
+      {u"4\t8", u"4\t8", u"4\t8"},
+      {Text(u"A\0B\r\n", 5), Text(u"A\0B ", 4), u"A\u2400B "},
+      {u"", u"", u""},
   };
-  for (const auto& row : rows) EXPECT_EQ(InsertedText(row.in), row.out) << testing::Show(row.in);
+  for (const auto& row : rows) {
+    EXPECT_EQ(InsertedText(row.in), row.out) << testing::Show(row.in);
+    EXPECT_EQ(InsertedShownText(row.in), row.shown) << testing::Show(row.in);
+  }
 }
 
 TEST(ControlPicturesTest, CodesZeroTenThirteenShowAsPicturesAndReadBack) {

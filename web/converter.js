@@ -87,28 +87,24 @@ function zolmBind(m) {
     contextMenu: (control) => m._zolm_context_menu(control) !== 0,
     doubleClicked: (control) => m._zolm_double_clicked(control) !== 0,
     // A Convert of the button with tab index `control`, given the text of
-    // its own row `source` and the radix; `others()` gives every field's
-    // text (by field) should the command ask for more (none does). Gives
+    // its own row `source` and the radix, the two it reads. Gives
     // `texts`, what it wrote by field (undefined where it wrote nothing,
     // `source` itself where the source row is as given), and `failure`:
     // null, or the error with its parts.
-    convert(control, source, radix, others) {
+    convert(control, source, radix) {
       give(source + radix);
-      let number = m._zolm_convert(control, source.length);
-      if (number < 0) {
-        others().forEach((text, field) => this.setText(field, text));
-        number = m._zolm_convert(control, -1);
-      }
+      const number = m._zolm_convert(control, source.length);
       const at = m._zolm_result() >> 2;
       const header = m.HEAP32;
       const written = header[at];
-      const lengths = header.subarray(at + 2, at + 7);
+      const fieldCount = form.fields.length;
+      const lengths = header.subarray(at + 2, at + 2 + fieldCount);
       let total = 0;
       for (const length of lengths) if (length > 0) total += length;
       const ascii = total > 0 ? asciiDecoder.decode(m.HEAPU8.subarray(header[at + 1], header[at + 1] + total)) : "";
-      const texts = new Array(5);
+      const texts = new Array(fieldCount);
       let offset = 0;
-      for (let field = 0; field < 5; ++field) {
+      for (let field = 0; field < fieldCount; ++field) {
         if ((written & (1 << field)) === 0) continue;
         const length = lengths[field];
         if (length >= 0) {

@@ -38,18 +38,14 @@ class PageView final : public FormView {
   ErrorSelection selection_;
 };
 
-// The fields as zolm_convert sees them: those the caller gave, and
-// those the command has written. A read of any other field ends the run, and
-// the caller runs it again with every field given: no command depends on
-// what it was not given.
-class GivenFields final : public FieldSet {
+// The fields as zolm_convert runs a command on them, noting which it wrote.
+// A Convert reads only its own row and the radix, which the caller gives.
+class WrittenFields final : public FieldSet {
  public:
-  struct NotGiven {};
+  explicit WrittenFields(FieldModel& model) : model_(model) {}
 
-  GivenFields(FieldModel& model, unsigned given) : model_(model), present_(given) {}
-
-  Text ReadText(Field field) override { return model_.ReadText(Check(field)); }
-  void ReadTextInto(Field field, Text& into) override { model_.ReadTextInto(Check(field), into); }
+  Text ReadText(Field field) override { return model_.ReadText(field); }
+  void ReadTextInto(Field field, Text& into) override { model_.ReadTextInto(field, into); }
   void WriteText(Field field, Text text) override {
     model_.WriteText(Mark(field), std::move(text));
   }
@@ -63,19 +59,12 @@ class GivenFields final : public FieldSet {
   unsigned written() const { return written_; }
 
  private:
-  static unsigned Bit(Field field) { return 1u << static_cast<unsigned>(field); }
-  Field Check(Field field) const {
-    if ((present_ & Bit(field)) == 0) throw NotGiven{};
-    return field;
-  }
   Field Mark(Field field) {
-    present_ |= Bit(field);
-    written_ |= Bit(field);
+    written_ |= 1u << static_cast<unsigned>(field);
     return field;
   }
 
   FieldModel& model_;
-  unsigned present_;
   unsigned written_ = 0;
 };
 
@@ -98,7 +87,7 @@ struct Result {
   // For each field: its length in `ascii`; kNotAscii for a written text to
   // read with zolm_text; kAsGiven for the source row left as it was given
   // (written back untrimmed); 0 for a field not written.
-  std::array<std::int32_t, 5> lengths{};
+  std::array<std::int32_t, kFieldCount> lengths{};
 };
 constexpr std::int32_t kNotAscii = -1;
 constexpr std::int32_t kAsGiven = -2;
@@ -220,9 +209,7 @@ EMSCRIPTEN_KEEPALIVE int zolm_sel_length(int field) {
 
 // The text given to zolm_input as a box takes it when pasted or dropped.
 EMSCRIPTEN_KEEPALIVE const char16_t* zolm_inserted_text() {
-  Give(InsertedText(in));
-  ShowControlPictures(out);
-  return out.c_str();
+  return Give(InsertedShownText(in));
 }
 
 // The page's controls, by tab index. After zolm_click, zolm_report gives the
@@ -268,10 +255,9 @@ EMSCRIPTEN_KEEPALIVE int zolm_double_clicked(int control) {
 // Runs the Convert of the button with tab index `control`, as zolm.mjs's
 // convert does. With `source_length` 0 or more, the text given to
 // zolm_input is the row's own text (that many units) and then the radix,
-// and those two are all the command is given: -1 when it reads another
-// field, to run again with `source_length` -1 once every field is set
-// (zolm_set_text). Otherwise 0, or the error number with the failure's
-// parts in zolm_failure_*; zolm_result() tells what the command wrote.
+// the two fields a Convert reads. Returns 0, or the error number with the
+// failure's parts in zolm_failure_*; zolm_result() tells what the command
+// wrote.
 EMSCRIPTEN_KEEPALIVE int zolm_convert(int control, int source_length) {
   failure = {};
   result = {};
@@ -280,23 +266,14 @@ EMSCRIPTEN_KEEPALIVE int zolm_convert(int control, int source_length) {
   const std::optional<Row> row = form::At(control).row;
   if (!row) return 0;
   const Field source = form::RowOf(*row).field;
-  unsigned given = (1u << kAllFields.size()) - 1;
-  TextView source_text;
-  if (source_length >= 0) {
-    const TextView both(in);
-    const std::size_t split = std::min(static_cast<std::size_t>(source_length), both.size());
-    source_text = both.substr(0, split);
-    fields.WriteTextFrom(source, source_text);
-    fields.WriteTextFrom(Field::tBase, both.substr(split));
-    given = (1u << static_cast<unsigned>(source)) | (1u << static_cast<unsigned>(Field::tBase));
-  }
-  GivenFields run(fields, given);
-  ConvertOutcome outcome;
-  try {
-    outcome = RunConvert(*row, run);
-  } catch (const GivenFields::NotGiven&) {
-    return -1;
-  }
+  const TextView both(in);
+  const std::size_t split =
+      std::min(static_cast<std::size_t>(std::max(source_length, 0)), both.size());
+  const TextView source_text = both.substr(0, split);
+  fields.WriteTextFrom(source, source_text);
+  fields.WriteTextFrom(Field::tBase, both.substr(split));
+  WrittenFields run(fields);
+  ConvertOutcome outcome = RunConvert(*row, run);
   if (outcome.error != 0) {
     failure.number = outcome.error;
     failure.report = std::move(outcome.report);
@@ -315,7 +292,7 @@ EMSCRIPTEN_KEEPALIVE int zolm_convert(int control, int source_length) {
     if ((run.written() & (1u << static_cast<unsigned>(field))) == 0) continue;
     const Text& text = fields.text(field);
     std::int32_t& length = result.lengths[static_cast<std::size_t>(field)];
-    if (field == source && source_length >= 0 && TextView(text) == source_text) {
+    if (field == source && TextView(text) == source_text) {
       length = kAsGiven;
     } else {
       // Copied as bytes while checked: one pass over the text.

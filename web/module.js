@@ -48,9 +48,7 @@ export async function createConverter() {
         if (typeof text !== "string") throw new TypeError(`rows.${name} must be a string`);
         texts[name] = text;
       }
-      const { texts: written, failure } = engine.convert(BUTTONS[row], texts[row], texts.radix, () =>
-        NAMES.reduce((all, name) => ((all[fieldOf(name)] = rows[name] ?? initial[name]), all), []),
-      );
+      const { texts: written, failure } = engine.convert(BUTTONS[row], texts[row], texts.radix);
       for (const name of NAMES) {
         const text = written[fieldOf(name)];
         if (text !== undefined) texts[name] = text;

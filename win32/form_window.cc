@@ -50,47 +50,6 @@ UINT WindowDpi(HWND hwnd) {
 }
 
 // The system's message font at `dpi`.
-// Wine keeps each process's copy of the system's metrics until it restarts,
-// so a new message font that another program sets reaches this one only
-// where the system stores it for the user. `scale` follows the stored
-// font's changes that this process's own copy missed; on Windows the copy
-// changes with the store and `scale` stays 1.
-struct MessageFontLag {
-  LONG system_height = 0;  // this process's copy, at the last look
-  LONG stored_height = 0;  // the stored one, at the last look
-  double scale = 1.0;
-} message_font_lag;
-
-LONG SystemMessageFontHeight() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-  return metrics.lfMessageFont.lfHeight;
-}
-
-LONG StoredMessageFontHeight() {
-  LOGFONTW font{};
-  DWORD size = sizeof font;
-  const bool stored =
-      RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop\\WindowMetrics", L"MessageFont",
-                   RRF_RT_REG_BINARY, nullptr, &font, &size) == ERROR_SUCCESS &&
-      size == sizeof font;
-  return stored ? font.lfHeight : 0;
-}
-
-// Takes a look at both after a change of the system's settings.
-void FollowMessageFont() {
-  MessageFontLag& lag = message_font_lag;
-  const LONG system = SystemMessageFontHeight();
-  // Nothing stored yet: the system's own, as Windows would store it.
-  const LONG stored = StoredMessageFontHeight() != 0 ? StoredMessageFontHeight() : system;
-  if (system == lag.system_height && stored != lag.stored_height && lag.stored_height != 0) {
-    lag.scale *= static_cast<double>(stored) / static_cast<double>(lag.stored_height);
-  }
-  lag.system_height = system;
-  lag.stored_height = stored;
-}
-
 HFONT MessageFont(UINT dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
@@ -106,8 +65,6 @@ HFONT MessageFont(UINT dpi) {
           MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), system_dpi);
     }
   }
-  metrics.lfMessageFont.lfHeight =
-      static_cast<LONG>(std::lround(metrics.lfMessageFont.lfHeight * message_font_lag.scale));
   return CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
@@ -197,37 +154,10 @@ LRESULT CALLBACK CentreReport(int code, WPARAM wparam, LPARAM lparam) {
 
 // The field set over the window's five EDIT controls. A box a command
 // writes shows the start of its new text.
-class EditFields final : public FieldSet {
+class EditFields final : public ShownTextBoxes {
  public:
-  explicit EditFields(const std::array<HWND, 5>& edits) : edits_(edits) {}
+  explicit EditFields(const std::array<HWND, kFieldCount>& edits) : edits_(edits) {}
 
-  Text ReadText(Field field) override {
-    Text text;
-    ReadTextInto(field, text);
-    return text;
-  }
-  // Codes 0, 10 and 13 are shown as their pictures.
-  void ReadTextInto(Field field, Text& into) override {
-    ReadShown(box(field), into);
-    ReadControlPictures(into);
-  }
-  void WriteText(Field field, Text text) override { WriteTextFrom(field, text); }
-  // Each message to a box is paid for: Wine's box takes seconds over a long
-  // row of digits for a new text, and again for a new selection. A text the
-  // box already shows is not set again, and a caret already at the start not
-  // moved there.
-  void WriteTextFrom(Field field, TextView text) override {
-    shown_.assign(text);
-    ShowControlPictures(shown_);
-    HWND edit = box(field);
-    ReadShown(edit, current_);
-    if (current_ != shown_) SetWindowTextW(edit, Wide(shown_));
-    DWORD start = 0;
-    DWORD end = 0;
-    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    if (start != 0 || end != 0) SendMessageW(edit, EM_SETSEL, 0, 0);
-    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
-  }
   void SetSelStart(Field field, Long start) override {
     SendMessageW(box(field), EM_SETSEL, static_cast<WPARAM>(start), start);
   }
@@ -241,6 +171,21 @@ class EditFields final : public FieldSet {
   bool TextsChangeOnlyByWrites() const override { return true; }
 
  private:
+  void ReadShownText(Field field, Text& into) override { ReadShown(box(field), into); }
+  // Each message to a box is paid for: Wine's box takes seconds over a long
+  // row of digits for a new text, and again for a new selection. A text the
+  // box already shows is not set again, and a caret already at the start not
+  // moved there.
+  void ShowText(Field field, const Text& shown) override {
+    HWND edit = box(field);
+    ReadShown(edit, current_);
+    if (current_ != shown) SetWindowTextW(edit, Wide(shown));
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (start != 0 || end != 0) SendMessageW(edit, EM_SETSEL, 0, 0);
+    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+  }
   HWND box(Field field) const { return edits_[static_cast<std::size_t>(field)]; }
   static void ReadShown(HWND edit, Text& into) {
     const int length = GetWindowTextLengthW(edit);
@@ -249,8 +194,7 @@ class EditFields final : public FieldSet {
     into.resize(static_cast<std::size_t>(got > 0 ? got : 0));
   }
 
-  std::array<HWND, 5> edits_;
-  Text shown_;    // what a write puts in a box
+  std::array<HWND, kFieldCount> edits_;
   Text current_;  // what the box held
 };
 
@@ -271,7 +215,6 @@ std::unique_ptr<FormWindow> FormWindow::Create(HINSTANCE instance, int show) {
                               instance, window.get());
   if (hwnd == nullptr) return nullptr;
   window->CreateControls();
-  FollowMessageFont();
   window->Layout(WindowDpi(hwnd), true);
   // The focus goes to tCus when the window first becomes active.
   window->saved_focus_ = window->controls_[static_cast<std::size_t>(form::IndexOf(Field::tCus))];
@@ -336,7 +279,7 @@ void FormWindow::CreateControls() {
       SetWindowSubclass(hwnd, EditProc, i, reinterpret_cast<DWORD_PTR>(this));
     }
   }
-  std::array<HWND, 5> edits{};
+  std::array<HWND, kFieldCount> edits{};
   for (const Field field : kAllFields) {
     edits[static_cast<std::size_t>(field)] =
         controls_[static_cast<std::size_t>(form::IndexOf(field))];
@@ -451,10 +394,7 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     case WM_SETTINGCHANGE:
       // A new message font, say: the form laid out again in it at once.
-      if (wparam == SPI_SETNONCLIENTMETRICS) {
-        FollowMessageFont();
-        Layout(dpi_, true);
-      }
+      if (wparam == SPI_SETNONCLIENTMETRICS) Layout(dpi_, true);
       return 0;
     case WM_DPICHANGED: {
       const auto* suggested = reinterpret_cast<const RECT*>(lparam);
@@ -565,7 +505,7 @@ LRESULT FormWindow::HandleEdit(HWND control, UINT message, WPARAM wparam, LPARAM
         Text text;
         if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
           if (const auto* units = static_cast<const char16_t*>(GlobalLock(data))) {
-            text = InsertedText(units);
+            text = InsertedShownText(units);
             GlobalUnlock(data);
           }
         }

@@ -83,8 +83,26 @@ set_field() {
   expect_text "$1" "$2" "typing into $1"
 }
 
+# apart WHEN: every control of the last places lies within the client area,
+# and no box or button overlaps another.
+apart() {
+  local overlaps
+  overlaps="$(awk '
+    $1 == "client" { cx = $2; cy = $3; cw = $4; ch = $5; next }
+    { n[++k] = $1; x[k] = $2 - cx; y[k] = $3 - cy; w[k] = $4; h[k] = $5
+      if (x[k] < 0 || y[k] < 0 || x[k] + w[k] > cw || y[k] + h[k] > ch) print $1 " reaches beyond the client area" }
+    END {
+      for (i = 1; i <= k; i++) for (j = i + 1; j <= k; j++)
+        if (n[i] !~ /^Label/ && n[j] !~ /^Label/ && x[i] < x[j] + w[j] && x[j] < x[i] + w[i] &&
+            y[i] < y[j] + h[j] && y[j] < y[i] + h[i])
+          print n[i] " overlaps " n[j]
+    }' "$work/places")"
+  [ -z "$overlaps" ] || fail "$1: $(tr '\n' ';' <<<"$overlaps")"
+}
+
 set_dpi 96
 start_program
+apart "at 96 dots per inch"
 
 expect tCus "0 17 48 65 6C 6C 6F 21" "at start-up tCus has the focus, its text selected"
 expect_focus tCus "start-up"
@@ -268,40 +286,29 @@ scaled="$(awk '
       if (n ~ /^Label/ && w[144, n] < 1.5 * w[96, n] - 1 || h[144, n] < 1.5 * h[96, n] - 1)
         print n " is " w[144, n] " x " h[144, n] " from " w[96, n] " x " h[96, n] " at 96"
       if (n ~ /^t/ && off(w[144, n], 1.5 * w[96, n])) print n " grew sideways to " w[144, n]
-      if (n != "client" && (x[144, n] + w[144, n] > w[144, "client"] || y[144, n] + h[144, n] > h[144, "client"]))
-        print n " reaches beyond the client area"
-      for (o in names)
-        if (n < o && n ~ /^(t|hex|ascc|dec|cus)/ && o ~ /^(t|hex|ascc|dec|cus)/ && n != "client" && o != "client" &&
-            x[144, n] < x[144, o] + w[144, o] && x[144, o] < x[144, n] + w[144, n] &&
-            y[144, n] < y[144, o] + h[144, o] && y[144, o] < y[144, n] + h[144, n])
-          print n " overlaps " o
     }
     grown = w[144, "dec"] - 1.5 * w[96, "dec"]
     if (off(x[144, "tBase"] - 1.5 * x[96, "tBase"], grown) || off(w[144, "client"] - 1.5 * w[96, "client"], grown))
       print "the radix box at " x[144, "tBase"] " and the client width " w[144, "client"] " are not 1.5 times theirs at 96 plus the buttons growth " grown
   }' "$work/places96" "$work/places")"
 [ -z "$scaled" ] || fail "at 150%: $(tr '\n' ';' <<<"$scaled")"
+apart "at 150%"
 echo "ok: at 150% the window and its controls are scaled"
 close_program
 
-# A larger message font (18 px, as Windows' text size of about 150% gives),
-# set while the program runs: every control grows to hold its text, and the
-# window with them.
+# A larger message font (18 px, as Windows' text size of about 150% gives):
+# every control grows to hold its text, and the window with them.
+read -r _ _ _ width0 height0 < <(grep '^client ' "$work/places96")
 font="$("$wine" "$build/zolm-probe.exe" message-font)"
-start_program
-read -r _ _ _ width0 height0 < <(grep '^client ' "$work/places")
 "$wine" "$build/zolm-probe.exe" message-font 18 || fail "the message font could not be set"
-grown() {
-  "$wine" "$build/zolm-probe.exe" places >"$work/places"
-  read -r _ _ _ width height < <(grep '^client ' "$work/places")
-  [ "$width" -gt "$width0" ] && [ "$height" -gt "$height0" ]
-}
-grew=no
-for _ in $(seq 50); do grown && grew=yes && break; sleep 0.1; done
+start_program
 "$wine" "$build/zolm-probe.exe" fits >"$work/fits"
 "$wine" "$build/zolm-probe.exe" message-font "$font"
-[ "$grew" = yes ] || fail "after the change to 18-px text the client area is $width x $height"
+read -r _ _ _ width height < <(grep '^client ' "$work/places")
+[ "$width" -gt "$width0" ] && [ "$height" -gt "$height0" ] ||
+  fail "with 18-px text the client area is $width x $height, from $width0 x $height0"
 [ -s "$work/fits" ] && fail "with 18-px text these do not fit: $(tr '\n' ';' <"$work/fits")"
+apart "with 18-px text"
 echo "ok: with 18-px text every control holds its text ($width x $height)"
 close_program
 
