@@ -155,6 +155,10 @@ TEST(FormControllerTest, ClicksAndFailures) {
        "report[Run-time error '5':||Invalid procedure call or argument|Ascii row: nothing to "
        "convert] select tAsc 0+0",
        u"72 101 108 108 111 33"},
+      {"a too-long row is selected whole", "ascc", Field::tAsc, Text(40000, u'A'),
+       "report[Run-time error '6':||Overflow|Ascii row: longer than 32,766 characters] select "
+       "tAsc 0+40000",
+       u"72 101 108 108 111 33"},
       {"a bad radix selects the radix field", "cus", Field::tBase, u"abc",
        "report[Run-time error '13':||Type mismatch|Radix field: \"abc\"] select tBase 0+3",
        u"72 101 108 108 111 33"},

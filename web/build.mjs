@@ -25,7 +25,7 @@ const style = source("style.css");
 // starts its service worker. The policy lets in exactly the inline script
 // and style (by hash) and the engine's compilation, nothing from elsewhere.
 function page({ site }) {
-  let script = [engine, source("converter.js"), source("page.js")].join("\n");
+  let script = [engine, source("converter.js"), source("undo.js"), source("page.js")].join("\n");
   if (site) {
     script +=
       '\nif ("serviceWorker" in navigator && location.protocol !== "file:") {\n' +

@@ -80,23 +80,17 @@
   const capitals = () =>
     custom.setAttribute("autocapitalize", engine.capitalDigits() ? "characters" : "off");
 
-  // Undo and redo, box by box. A browser's own undo runs over the whole
-  // page in some engines, and would reach into a row the user is not in.
+  // Undo and redo, box by box (undo.js).
   const state = (e) => ({ value: e.value, start: e.selectionStart, end: e.selectionEnd });
-  for (const c of boxes) c.history = { undo: [], redo: [], before: null, typing: -1 };
-  const record = (c, before) => {
-    c.history.undo.push(before);
-    c.history.redo = [];
-  };
+  for (const c of boxes) {
+    c.history = new BoxHistory();
+    c.before = null; // the box before the input under way
+  }
   const step = (c, back) => {
-    const h = c.history;
-    const from = back ? h.undo : h.redo;
-    if (from.length === 0) return;
-    (back ? h.redo : h.undo).push(state(c.element));
-    const to = from.pop();
+    const to = c.history.step(back, state(c.element));
+    if (to === null) return;
     c.element.value = to.value;
     c.element.setSelectionRange(to.start, to.end);
-    h.typing = -1;
   };
 
   // Texts cross with the engine as the boxes show them.
@@ -104,7 +98,7 @@
   const show = (c, text) => {
     if (c.element.value === text) return;
     c.element.value = text;
-    c.history = { undo: [], redo: [], before: null, typing: -1 };
+    c.history.clear();
     // A row written by Convert shows its start.
     c.element.setSelectionRange(0, 0);
     c.element.scrollLeft = 0;
@@ -176,8 +170,7 @@
   // spaces), as one step to undo, the caret after it.
   const insert = (c, text, start, end) => {
     const inserted = engine.insertedText(text);
-    record(c, state(c.element));
-    c.history.typing = -1;
+    c.history.record(state(c.element));
     c.element.setRangeText(inserted, start, end, "end");
   };
   const dropPlace = (element, event) => {
@@ -242,11 +235,11 @@
     });
 
     // A key that moves the caret, or the pointer, ends a run of typing.
-    element.addEventListener("pointerdown", () => (c.history.typing = -1));
-    element.addEventListener("blur", () => (c.history.typing = -1));
+    element.addEventListener("pointerdown", () => c.history.endTyping());
+    element.addEventListener("blur", () => c.history.endTyping());
     element.addEventListener("keydown", (event) => {
       const key = event.key.toLowerCase();
-      if (event.key.length > 1) c.history.typing = -1;
+      if (event.key.length > 1) c.history.endTyping();
       if (!(event.ctrlKey || event.metaKey) || event.altKey) return;
       if (key === "z" || key === "y") {
         event.preventDefault();
@@ -259,17 +252,13 @@
         step(c, event.inputType === "historyUndo");
         return;
       }
-      c.history.before = state(element);
+      c.before = state(element);
     });
     element.addEventListener("input", (event) => {
-      const h = c.history;
-      const before = h.before;
-      h.before = null;
+      const before = c.before;
+      c.before = null;
       if (before === null) return;
-      // A run of typed characters is one step.
-      const typed = event.inputType === "insertText";
-      if (!(typed && before.start === before.end && h.typing === before.start)) record(c, before);
-      h.typing = typed ? element.selectionEnd : -1;
+      c.history.edited(before, event.inputType, element.selectionEnd);
       if (c === radix) {
         copyIn(c);
         capitals();

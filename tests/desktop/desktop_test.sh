@@ -108,6 +108,16 @@ keys ctrl+v
 click hex
 expect_field tDec "72 101" "a pasted line break converts as a space"
 
+# A middle-click pastes the PRIMARY selection another program holds, with
+# its line break as a space too.
+click tHex
+keys ctrl+a BackSpace
+printf '48 65\n6C' | xclip -selection primary >/dev/null 2>&1
+# shellcheck disable=SC2086
+xdotool mousemove --window "$window" ${at[tHex]} click 2
+sleep 0.2
+expect_field tHex "48 65 6C" "a middle-click pastes the selection with a line break as a space"
+
 clip() { printf '' | xclip -selection clipboard >/dev/null 2>&1; keys "$@"; xclip -o -selection clipboard 2>/dev/null; }
 press_drag() {  # press_drag CONTROL FROM TO: a left-button drag across the box
   local y="${at[$1]#* }"

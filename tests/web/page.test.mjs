@@ -174,6 +174,16 @@ for (const { name: browserName, options, launch } of browsers) {
       assert.equal((await rows(page)).decimal, "65");
       await chord(page, [control, "Shift"], "z");
       assert.equal((await rows(page)).decimal, "65 66");
+      // A Convert's rewrite starts the box's history afresh: what was typed
+      // there before it does not come back.
+      await page.click(by("Ascii text"));
+      await page.keyboard.type("Hi");
+      await page.click(by("Decimal codes"));
+      await page.keyboard.type("66");
+      await page.click(by("Convert decimal codes"));
+      await page.click(by("Ascii text"));
+      await chord(page, [control], "z");
+      assert.equal((await rows(page)).ascii, "B");
       await page.close();
     });
 
@@ -187,6 +197,12 @@ for (const { name: browserName, options, launch } of browsers) {
         { hash: `#from=ascii&text=${long}&radix=16`, box: "Ascii text", start: 0, end: 40000,
           report: "Run-time error '6':\n\nOverflow\nAscii row: longer than 32,766 characters" },
       ];
+      // A link followed in a page already open converts too.
+      const open_ = await open(browser, single);
+      await open_.evaluate(() => (location.hash = "#from=decimal&text=72%20105&radix=2"));
+      await open_.waitForFunction((n) => document.querySelector(`[aria-label="${n}"]`).value === "Hi", {}, "Ascii text");
+      assert.equal((await rows(open_)).custom, "1001000 1101001");
+      await open_.close();
       for (const row of table) {
         const page = await open(browser, single + row.hash);
         await page.waitForFunction(() => document.querySelector("dialog").open);
@@ -276,6 +292,7 @@ for (const { name: browserName, options, launch } of browsers) {
 
     test("a paste with line breaks goes in with spaces", async () => {
       const page = await open(browser, single);
+      const control = browserName === "webkit" && process.platform === "darwin" ? "Meta" : "Control";
       const table = [
         { box: "Decimal codes", pasted: "72\r\n105\n33\r", want: "72 105 33 " },
         { box: "Ascii text", pasted: "a\nb\tc", want: "a b\tc" },
@@ -293,6 +310,9 @@ for (const { name: browserName, options, launch } of browsers) {
           box.dispatchEvent(paste);
         }, row.pasted);
         assert.equal(await page.$eval(by(row.box), (b) => b.value), row.want, row.box);
+        // One step to undo.
+        await chord(page, [control], "z");
+        assert.equal(await page.$eval(by(row.box), (b) => b.value), "", row.box);
       }
       await page.close();
     });
@@ -348,6 +368,9 @@ for (const { name: browserName, options, launch } of browsers) {
         return [box.value, box.selectionStart, box.selectionEnd, document.activeElement === box];
       });
       assert.deepEqual(got, ["xyA B", 5, 5, true]);
+      // One step to undo.
+      await chord(page, ["Control"], "z");
+      assert.equal((await rows(page)).ascii, "xy");
       await page.close();
     });
 
