@@ -6,8 +6,11 @@
 # project's own scripts install is there, so a missing install step fails.
 # Usage: tools/fresh-machine.sh [COMMIT]   (HEAD by default)
 #
-# The system gets /proc, /dev (with /dev/pts and /dev/shm) and the host's
-# name servers; every process left in it is ended, everything mounted is
+# The system gets /proc, /dev (with /dev/pts and /dev/shm), and what every
+# machine here has for reaching the package registries: the host's name
+# servers, the certificate authorities it adds (/usr/local/share/ca-
+# certificates), npm's global settings and the variables that name the
+# certificates. Every process left in it is ended, everything mounted is
 # unmounted and the folder removed when the script ends, however it ends.
 # Needs root.
 set -euo pipefail
@@ -44,6 +47,17 @@ mmdebstrap --variant=apt --include=git,ca-certificates --quiet \
   "deb http://deb.debian.org/debian-security bookworm-security main" </dev/null
 echo "fresh machine: a minimal Debian 12 in $((SECONDS - start)) s"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
+if compgen -G "/usr/local/share/ca-certificates/*.crt" >/dev/null; then
+  cp /usr/local/share/ca-certificates/*.crt "$root/usr/local/share/ca-certificates/"
+  chroot "$root" update-ca-certificates >/dev/null
+fi
+for npmrc in /etc/npmrc /usr/etc/npmrc; do
+  if [ -f "$npmrc" ]; then mkdir -p "$root${npmrc%/*}" && cp "$npmrc" "$root$npmrc"; fi
+done
+machine_env=()
+for name in NODE_EXTRA_CA_CERTS SSL_CERT_FILE SSL_CERT_DIR CURL_CA_BUNDLE GIT_SSL_CAINFO; do
+  if [ -n "${!name:-}" ]; then machine_env+=("$name=${!name}"); fi
+done
 
 mount -t proc proc "$root/proc" && mounted+=("$root/proc")
 mount --rbind /dev "$root/dev" && mounted+=("$root/dev")
@@ -56,7 +70,7 @@ git -C "$root/root/zolm-converter" checkout -q "$commit"
 # As the README says, in a clean environment.
 in_system() {  # in_system COMMAND: runs COMMAND in the clone, in the new system
   chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb CI="${CI:-}" LANG=C.UTF-8 \
-    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "${machine_env[@]}" \
     bash -c "cd /root/zolm-converter && $1" </dev/null
 }
 for step in ./test tools/windows.sh tools/web.sh; do
