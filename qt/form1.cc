@@ -50,6 +50,14 @@ class RowEdit final : public QLineEdit {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override {
+    // No control has an access key, so an Alt chord types nothing (as in
+    // the Windows window) and goes on to the window. Ctrl+Alt is AltGr on
+    // some systems, and types its character.
+    const Qt::KeyboardModifiers chord = event->modifiers();
+    if ((chord & Qt::AltModifier) && !(chord & Qt::ControlModifier) && !event->text().isEmpty()) {
+      event->ignore();
+      return;
+    }
     if (event->matches(QKeySequence::Paste) && !isReadOnly()) {
       PasteFrom(QClipboard::Clipboard);
       event->accept();
@@ -299,7 +307,12 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
       if (!text_box || mouse->button() != Qt::LeftButton) break;
       const bool dragged = (mouse->position().toPoint() - press_position_).manhattanLength() >=
                            QApplication::startDragDistance();
-      controller_->ButtonReleased(index, dragged);
+      // Once the box has had the release: on X11 it copies what is selected
+      // then to the PRIMARY selection, which the rule's select-all must
+      // leave to the program the user selected in.
+      QMetaObject::invokeMethod(
+          this, [this, index, dragged] { controller_->ButtonReleased(index, dragged); },
+          Qt::QueuedConnection);
       break;
     }
     case QEvent::MouseButtonDblClick:

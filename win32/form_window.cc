@@ -447,11 +447,28 @@ LRESULT FormWindow::HandleEdit(HWND control, UINT message, WPARAM wparam, LPARAM
       }
       break;
     case WM_LBUTTONDBLCLK:
-      // The release before it may have selected the whole row, caret at the
-      // end; the word is the one under the pointer.
-      if (text_box && controller_->DoubleClicked(index)) {
-        const auto at = LOWORD(SendMessageW(control, EM_CHARFROMPOS, 0, lparam));
-        SendMessageW(control, EM_SETSEL, at, at);
+      if (text_box) {
+        // The release before it may have selected the whole row, caret at
+        // the end; the word is the one under the pointer.
+        if (controller_->DoubleClicked(index)) {
+          const auto at = LOWORD(SendMessageW(control, EM_CHARFROMPOS, 0, lparam));
+          SendMessageW(control, EM_SETSEL, at, at);
+        }
+        const LRESULT result = DefSubclassProc(control, message, wparam, lparam);
+        // The box's word takes the spaces after it too, and a code typed
+        // over it would run into the next: the code alone is selected, as
+        // in the other faces.
+        DWORD start = 0;
+        DWORD end = 0;
+        SendMessageW(control, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(
+            std::max(0, GetWindowTextW(control, text.data(), static_cast<int>(text.size())))));
+        DWORD code_end = std::min<DWORD>(end, static_cast<DWORD>(text.size()));
+        while (code_end > start && text[code_end - 1] == L' ') --code_end;
+        if (code_end > start && code_end < end) SendMessageW(control, EM_SETSEL, start, code_end);
+        return result;
       }
       break;
     case WM_KEYDOWN:

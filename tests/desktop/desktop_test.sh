@@ -73,8 +73,13 @@ report_count() { xdotool search --onlyvisible --name '^Zolm Converter$' 2>/dev/n
 type_text "ZZ"
 expect_field tCus "ZZ" "typing at start-up replaces the selected custom row"
 
-# A click into another box selects its whole text, so typing replaces it.
+# A click into another box selects its whole text, so typing replaces it,
+# and leaves the PRIMARY selection to the program that holds it.
+printf 'elsewhere' | xclip -selection primary >/dev/null 2>&1
 click tAsc
+primary="$(xclip -o -selection primary 2>/dev/null)"
+[ "$primary" = "elsewhere" ] || fail "a click that selects the row took PRIMARY: \"$primary\""
+echo "ok: a click that selects the row leaves PRIMARY alone"
 type_text "Hi"
 expect_field tAsc "Hi" "a click selects the whole row"
 

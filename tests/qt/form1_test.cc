@@ -468,6 +468,11 @@ class Form1Test : public QObject {
     QCOMPARE(asc->text(), QStringLiteral("Hello!?"));
     QTest::keyClick(asc, Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(asc->selectedText(), QStringLiteral("Hello!?"));
+    // An Alt chord types nothing: no control has an access key.
+    QTest::keyClick(asc, Qt::Key_End);
+    QTest::keyClick(asc, Qt::Key_C, Qt::AltModifier);
+    QTest::keyClick(asc, Qt::Key_1, Qt::AltModifier);
+    QCOMPARE(asc->text(), QStringLiteral("Hello!?"));
   }
 
   // A screen reader finds a window, and each box labelled by its caption.
