@@ -293,7 +293,8 @@ scaled="$(awk '
   }' "$work/places96" "$work/places")"
 [ -z "$scaled" ] || fail "at 150%: $(tr '\n' ';' <<<"$scaled")"
 apart "at 150%"
-echo "ok: at 150% the window and its controls are scaled"
+figures() { awk '$1 == "client" { c = $4 " x " $5 } $1 == "dec" { b = $4 } END { print c ", buttons " b " wide" }' "$1"; }
+echo "ok: at 150% the window and its controls are scaled ($(figures "$work/places"); at 96: $(figures "$work/places96"))"
 close_program
 
 # A larger message font (18 px, as Windows' text size of about 150% gives):
