@@ -15,6 +15,7 @@ constexpr int kFirstButton = IndexOf("cus");
 constexpr int kRadix = IndexOf("tBase");
 constexpr int kCredit = IndexOf("Label4");
 constexpr int kRowPitch = At(IndexOf("tHex")).top - At(kFirstBox).top;  // twips
+constexpr int kCaptionGap = 30;                                         // twips, 2 px at 96 DPI
 
 }  // namespace
 
@@ -37,10 +38,14 @@ Placement Place(const FontMetrics& m) {
       widest_caption = std::max(widest_caption, width);
     if (At(i).kind == Kind::kButton) widest_button = std::max(widest_button, width);
   }
-  // Columns: a caption's text stays clear of its box.
-  const int box_shift = std::max(0, caption.left + widest_caption - box.left);
+  // Columns: a caption's text stays clear of its box, by a gap of 2 pixels
+  // at 96 dots per inch.
+  const Rect radix = table(kRadix);
+  const int gap = px(kCaptionGap);
+  const int box_shift = std::max(0, caption.left + widest_caption + gap - box.left);
   const int button_width = std::max(button.width, widest_button + m.button_frame_x);
   const int radix_shift = box_shift + button_width - button.width;
+  const int radix_width = std::max(radix.width, m.radix_sample + m.box_frame_x);
   // Rows: each grows by what its tallest control needs beyond the table.
   const int box_height = std::max(box.height, m.line_height + m.box_frame);
   const int button_height = std::max(button.height, m.line_height + m.button_frame_y);
@@ -66,6 +71,7 @@ Placement Place(const FontMetrics& m) {
       if (c.kind == Kind::kTextBox) {
         r.height = box_height;
         r.left += i == kRadix ? radix_shift : box_shift;
+        if (i == kRadix) r.width = radix_width;
       } else if (c.kind == Kind::kButton) {
         r.height = button_height;
         r.width = button_width;
@@ -77,7 +83,7 @@ Placement Place(const FontMetrics& m) {
     }
     placement.controls[static_cast<std::size_t>(i)] = r;
   }
-  placement.client_width = px(kClientWidth) + radix_shift;
+  placement.client_width = px(kClientWidth) + radix_shift + radix_width - radix.width;
   placement.client_height = px(kClientHeight) + credit_shift + credit_height - credit.height;
   return placement;
 }

@@ -135,12 +135,19 @@ constexpr const RowEntry* RowOf(Field field) {
   return nullptr;
 }
 
+// The text the radix box shows whole at any font size: a sign, digits, a
+// point. With digits of one width, as the usual fonts have, it is wider
+// than any radix of three digits ("181").
+inline constexpr const char* kRadixSample = "-16.5";
+
 // What a face measures of its font and controls, in pixels at the dots per
 // inch it lays the form out for.
 struct FontMetrics {
   int dpi = 96;
   int line_height = 0;     // one line of text in the font
   int box_frame = 0;       // a text box's height beyond one line
+  int box_frame_x = 0;     // a text box's width beyond its text
+  int radix_sample = 0;    // the width of kRadixSample
   int button_frame_x = 0;  // a button's width beyond its caption
   int button_frame_y = 0;  // a button's height beyond one line
   // The width of each control's caption (labels and buttons; 0 for boxes).
@@ -159,11 +166,12 @@ struct Placement {
 };
 
 // The form at `metrics.dpi`: each control at its place in the table, grown
-// where the font needs more room (a text box to hold a line, a caption its
-// text, a button its caption), the controls after it in its row and the
-// rows below moved on to keep the form's arrangement, and the client area
-// grown with them. A font that fits the table's sizes leaves every place
-// and size at the table's, scaled to the DPI.
+// where the font needs more room (a text box to hold a line, the radix box
+// kRadixSample, a caption its text with a gap before its box, a button its
+// caption), the controls after it in its row and the rows below moved on to
+// keep the form's arrangement, and the client area grown with them. A font
+// that fits the table's sizes leaves every place and size at the table's,
+// scaled to the DPI.
 Placement Place(const FontMetrics& metrics);
 
 }  // namespace zolm::form

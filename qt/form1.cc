@@ -232,15 +232,18 @@ void Form1::Layout() {
   const QFontMetrics font = fontMetrics();
   metrics.line_height = font.height();
   metrics.box_frame = 4;  // QLineEdit's frame and its text margins
+  // Its frame, its text's margin of 2 each side and the caret.
+  metrics.box_frame_x = 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2 * 2 + 1;
+  metrics.radix_sample = font.horizontalAdvance(QString::fromLatin1(form::kRadixSample));
   // A button's caption keeps the style's own margin inside its frame.
   metrics.button_frame_x = style()->pixelMetric(QStyle::PM_ButtonMargin) +
                            2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
   metrics.button_frame_y = 8;
   for (int i = 0; i < form::kControlCount; ++i) {
     if (const char* caption = form::At(i).caption) {
-      // The pixels the text covers.
+      // The room the text takes as a label draws it.
       metrics.caption_widths[static_cast<std::size_t>(i)] =
-          font.boundingRect(QString::fromLatin1(caption)).width();
+          font.horizontalAdvance(QString::fromLatin1(caption));
     }
   }
   const form::Placement placement = form::Place(metrics);

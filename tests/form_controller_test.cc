@@ -71,8 +71,8 @@ TEST(FormTableTest, PlacesAtEachDpi) {
       {120, false, 845, 184, {770, 10, 41, 24}, {700, 130, 61, 31}},
       {144, false, 1014, 221, {924, 12, 50, 29}, {840, 156, 74, 38}},
       {192, false, 1352, 294, {1232, 16, 66, 38}, {1120, 208, 98, 50}},
-      {96, true, 698, 168, {638, 8, 33, 24}, {564, 119, 67, 30}},
-      {192, true, 1398, 336, {1278, 16, 66, 48}, {1129, 238, 135, 60}},
+      {96, true, 716, 168, {640, 8, 49, 24}, {566, 119, 67, 30}},
+      {192, true, 1435, 336, {1282, 16, 99, 48}, {1133, 238, 135, 60}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(std::to_string(row.dpi) + (row.large_font ? " large" : ""));
@@ -82,6 +82,8 @@ TEST(FormTableTest, PlacesAtEachDpi) {
     const auto at = [&](int px96) { return px96 * row.dpi * (row.large_font ? 3 : 2) / 192; };
     m.line_height = at(12);
     m.box_frame = at(4);
+    m.box_frame_x = at(8);
+    m.radix_sample = at(5 * 5);
     m.button_frame_x = at(10);
     m.button_frame_y = at(8);
     for (int i = 0; i < form::kControlCount; ++i) {

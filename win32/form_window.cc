@@ -81,6 +81,16 @@ form::Placement PlaceFor(HFONT font, UINT dpi) {
   GetTextMetricsW(dc, &text);
   metrics.line_height = text.tmHeight;
   metrics.box_frame = px(4);
+  // A box's sunken edge (2 pixels) each side, the margins it gives its text
+  // from the font (which grow with it: up to a third of a line each side)
+  // and the caret.
+  metrics.box_frame_x = 2 * px(2) + 2 * std::max<int>(px(4), text.tmHeight / 3) + px(1);
+  {
+    const std::wstring sample = Wide(form::kRadixSample);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, sample.c_str(), static_cast<int>(sample.size()), &size);
+    metrics.radix_sample = size.cx;
+  }
   // A button's caption clear of its edge (2 pixels) and of the focus
   // rectangle a pixel inside it, with two pixels to spare, each side.
   metrics.button_frame_x = 2 * px(5);

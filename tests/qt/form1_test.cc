@@ -54,8 +54,10 @@ class Form1Test : public QObject {
 
   void controlTable_data() {
     QTest::addColumn<QString>("kind");
-    // Pixels: twips / 15. A button grows beyond it to hold "Convert" in
-    // the style's margins, and the radix box moves right with it.
+    // Pixels: twips / 15. The boxes and buttons move right where a caption
+    // needs more room, a button grows to hold "Convert" in the style's
+    // margins, and the radix box moves right with it and grows to hold a
+    // radix such as "-16.5" (largerFontsFit).
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("text");
     // What a screen reader says for it ("" for a caption).
@@ -96,9 +98,11 @@ class Form1Test : public QObject {
     auto* control = form_->findChild<QWidget*>(name);
     QVERIFY(control != nullptr);
     QCOMPARE(QString::fromLatin1(control->metaObject()->className()), kind);
-    // What the buttons grew by to hold their caption, or 0.
+    // What the captions moved the boxes by and the buttons grew by, or 0.
+    const int shift = form_->TextBox(Field::tCus)->x() - 56;
     const int grown = form_->findChild<QPushButton*>(QStringLiteral("cus"))->width() - 49;
-    QVERIFY(grown >= 0);
+    QVERIFY(shift >= 0 && grown >= 0);
+    if (kind != QStringLiteral("QLabel")) geometry.translate(shift, 0);
     if (kind == QStringLiteral("QPushButton")) {
       geometry.setWidth(geometry.width() + grown);
       // Its caption clear of the style's margin, and no wider than the
@@ -111,6 +115,8 @@ class Form1Test : public QObject {
       QVERIFY(button->width() <= std::max(49, text + margin + frame));
     } else if (name == QStringLiteral("tBase")) {
       geometry.translate(grown, 0);
+      QVERIFY(control->width() >= geometry.width());
+      geometry.setWidth(control->width());
     }
     QCOMPARE(control->geometry(), geometry);
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
@@ -127,8 +133,10 @@ class Form1Test : public QObject {
 
   void windowFrame() {
     QCOMPARE(form_->windowTitle(), QStringLiteral("Zolm Converter"));
-    const int grown = form_->findChild<QPushButton*>(QStringLiteral("cus"))->width() - 49;
-    QCOMPARE(form_->size(), QSize(676 + grown, 147));
+    // The table's 676 x 147, and as much wider as the last box, the radix,
+    // lies further right and is wider.
+    const QWidget* radix = form_->TextBox(Field::tBase);
+    QCOMPARE(form_->size(), QSize(676 + radix->x() + radix->width() - 616 - 33, 147));
     QCOMPARE(form_->minimumSize(), form_->maximumSize());
     QCOMPARE(form_->findChildren<QWidget*>().size(), 14);
     // A text box is drawn over the caption label whose box reaches under it.
@@ -137,34 +145,46 @@ class Form1Test : public QObject {
             stack.indexOf(form_->TextBox(Field::tCus)));
   }
 
-  // With the desktop's fonts at 150%, every caption and box holds its text
-  // and the window holds every control, none over another's text.
-  void largerFontFits() {
+  // At the desktop's font size, 1.5 times it and 16 points, every caption,
+  // button and box holds its whole text (the radix box a radix of "-16.5"),
+  // a caption's text stays clear of its box, the window holds every
+  // control, and none is over another's text.
+  void largerFontsFit_data() {
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<double>("points");
+    QTest::newRow("usual size") << 1.0 << 0.0;
+    QTest::newRow("150%") << 1.5 << 0.0;
+    QTest::newRow("16 pt") << 0.0 << 16.0;
+  }
+  void largerFontsFit() {
+    QFETCH(double, scale);
+    QFETCH(double, points);
     const QFont normal = QApplication::font();
     QFont large = normal;
-    large.setPointSizeF(normal.pointSizeF() * 1.5);
+    large.setPointSizeF(points > 0 ? points : normal.pointSizeF() * scale);
     QApplication::setFont(large);
     Form1 form;
     QApplication::setFont(normal);
+    form.show();
     const QFontMetrics font(large);
     const QRect window = form.rect();
     const QList<QWidget*> controls = form.findChildren<QWidget*>();
+    // What covers text: a caption's text and the gap after it, any other
+    // control whole.
+    const auto covered = [&](QWidget* c) {
+      auto* label = qobject_cast<QLabel*>(c);
+      QRect r = c->geometry();
+      if (label != nullptr) r.setWidth(font.horizontalAdvance(label->text()) + 2);
+      return r;
+    };
     for (QWidget* control : controls) {
       const QString name = control->objectName();
       QVERIFY2(window.contains(control->geometry()), qPrintable(name));
       QString text;
       if (auto* label = qobject_cast<QLabel*>(control)) text = label->text();
       if (auto* button = qobject_cast<QPushButton*>(control)) text = button->text();
-      const int text_width = font.boundingRect(text).width();
-      QVERIFY2(control->width() >= text_width, qPrintable(name));
+      QVERIFY2(control->width() >= font.horizontalAdvance(text), qPrintable(name));
       QVERIFY2(control->height() >= font.height() + (text.isEmpty() ? 4 : 0), qPrintable(name));
-      // What covers text: a caption's text, any other control whole.
-      const auto covered = [&](QWidget* c) {
-        auto* label = qobject_cast<QLabel*>(c);
-        QRect r = c->geometry();
-        if (label != nullptr) r.setWidth(font.boundingRect(label->text()).width());
-        return r;
-      };
       for (QWidget* other : controls) {
         if (other != control) {
           QVERIFY2(!covered(control).intersects(covered(other)),
@@ -172,6 +192,14 @@ class Form1Test : public QObject {
         }
       }
     }
+    // The radix box shows the whole radix, its sign too, with the caret at
+    // the end: the place at its left edge is the text's start.
+    QLineEdit* radix = form.TextBox(Field::tBase);
+    radix->setText(QStringLiteral("-16.5"));
+    radix->end(false);
+    radix->grab();  // the box scrolls its text as it paints
+    const QRect inside = radix->contentsRect();
+    QCOMPARE(radix->cursorPositionAt(QPoint(inside.left() + 3, inside.center().y())), 0);
   }
 
   void startState() {

@@ -268,7 +268,9 @@ echo "ok: closing ends it with status 0"
 cp "$work/places" "$work/places96"
 set_dpi 144
 start_program
-# The probe measures with the system's font at the same 144 dots per inch.
+# The probe measures with the system's font at the same 144 dots per inch,
+# a radix with a sign and a point in its box.
+"$wine" "$build/zolm-probe.exe" set tBase -16.5
 "$wine" "$build/zolm-probe.exe" fits >"$work/fits"
 set_dpi 96
 [ -s "$work/fits" ] && fail "at 150% these do not hold their text: $(tr '\n' ';' <"$work/fits")"
@@ -303,6 +305,7 @@ read -r _ _ _ width0 height0 < <(grep '^client ' "$work/places96")
 font="$("$wine" "$build/zolm-probe.exe" message-font)"
 "$wine" "$build/zolm-probe.exe" message-font 18 || fail "the message font could not be set"
 start_program
+"$wine" "$build/zolm-probe.exe" set tBase -16.5
 "$wine" "$build/zolm-probe.exe" fits >"$work/fits"
 "$wine" "$build/zolm-probe.exe" message-font "$font"
 read -r _ _ _ width height < <(grep '^client ' "$work/places")

@@ -13,6 +13,7 @@
 //                 prints its height in pixels
 //   probe set NAME CHARACTER COUNT   fills a text box with COUNT copies of
 //                 an ASCII character, as a paste of that text would
+//   probe set NAME TEXT   gives a text box the ASCII text TEXT
 //   probe click NAME   clicks a button without waiting for what it does
 // Exits 1 when no window is found.
 #include <fcntl.h>
@@ -100,9 +101,11 @@ int main(int argc, char** argv) {
   const auto control_named = [form](const std::string& name) {
     return GetDlgItem(form, zolm::win32::ControlId(zolm::form::IndexOf(name)));
   };
-  if (what == "set" && argc > 4) {
-    const std::wstring text(static_cast<std::size_t>(std::atoi(argv[4])),
-                            static_cast<wchar_t>(argv[3][0]));
+  if (what == "set" && argc > 3) {
+    const std::string ascii = argv[3];
+    const std::wstring text = argc > 4 ? std::wstring(static_cast<std::size_t>(std::atoi(argv[4])),
+                                                      static_cast<wchar_t>(argv[3][0]))
+                                       : std::wstring(ascii.begin(), ascii.end());
     SendMessageW(control_named(argv[2]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     return 0;
   }
@@ -158,10 +161,14 @@ int main(int argc, char** argv) {
       ReleaseDC(control, dc);
       RECT client;
       GetClientRect(control, &client);
-      // A box's line, a caption's text, a button's caption within its edge.
-      const int edge = c.kind == zolm::form::Kind::kButton ? 2 * GetSystemMetrics(SM_CXEDGE) : 0;
-      const bool fits = metrics.tmHeight <= client.bottom &&
-                        (c.kind == zolm::form::Kind::kTextBox || extent.cx + edge <= client.right);
+      // A box's line and its text within its margins and beside the caret,
+      // a caption's text, a button's caption within its edge.
+      int edge = c.kind == zolm::form::Kind::kButton ? 2 * GetSystemMetrics(SM_CXEDGE) : 0;
+      if (c.kind == zolm::form::Kind::kTextBox) {
+        const auto margins = static_cast<DWORD>(SendMessageW(control, EM_GETMARGINS, 0, 0));
+        edge = LOWORD(margins) + HIWORD(margins) + 1;
+      }
+      const bool fits = metrics.tmHeight <= client.bottom && extent.cx + edge <= client.right;
       if (!fits) {
         std::printf("%s %ld x %ld for %ld x %ld\n", c.name, client.right, client.bottom,
                     extent.cx + edge, metrics.tmHeight);
