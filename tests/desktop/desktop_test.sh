@@ -35,6 +35,7 @@ window="$(timeout 10 xdotool search --sync --onlyvisible --name '^Zolm Converter
 [ -n "$window" ] || fail "the window did not appear: $(cat "$work/program.log")"
 wait_active "$window"
 sleep 0.3
+echo "ok: the window's client area is $(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w " x " h }')"
 
 # Centres of the controls, in pixels from the window's client area.
 declare -A at=(
