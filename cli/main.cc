@@ -2,16 +2,19 @@
 // or for every line of the input as it arrives. It runs the window's Convert
 // commands on the engine's field model and copies text in and out; it
 // computes nothing.
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/io.h"
 #include "cli/line_reader.h"
 #include "cli/options.h"
+#include "engine/code_links.h"
 #include "engine/convert_commands.h"
 #include "engine/error_text.h"
 #include "engine/form_controller.h"
@@ -79,14 +82,48 @@ void WriteLabelled(const FieldModel& fields, std::string& out) {
   }
 }
 
-int ConvertOne(const RowEntry& from, std::optional<Field> to, TextView radix, TextView text,
-               cli::Output& out) {
+// One line per code: its number, then the code in each row in the window's
+// order, in columns, control characters made visible.
+void WriteEachCode(const FieldModel& fields, std::string& out) {
+  const int count = CodeCount(Field::tDec, fields.text(Field::tDec));
+  std::vector<std::array<Text, form::kRows.size() + 1>> lines(static_cast<std::size_t>(count));
+  std::array<std::size_t, form::kRows.size() + 1> widths{};
+  for (int code = 0; code < count; ++code) {
+    auto& line = lines[static_cast<std::size_t>(code)];
+    const std::string number = std::to_string(code + 1);
+    line[0] = Text(number.begin(), number.end());
+    for (std::size_t r = 0; r < form::kRows.size(); ++r) {
+      const Field field = form::kRows[r].field;
+      const TextView row = fields.text(field);
+      if (const auto range = CodesIn(field, row, {code, code})) {
+        line[r + 1] = VisibleText(row.substr(static_cast<std::size_t>(range->start),
+                                             static_cast<std::size_t>(range->end - range->start)));
+      }
+    }
+    for (std::size_t c = 0; c < line.size(); ++c) widths[c] = std::max(widths[c], line[c].size());
+  }
+  for (const auto& line : lines) {
+    // The number to the right of its column, the codes to the left of theirs.
+    std::string text(widths[0] - line[0].size(), ' ');
+    for (std::size_t c = 0; c < line.size(); ++c) {
+      if (c > 0) text += "  ";
+      utf8::Encode(line[c], text);
+      if (c > 0 && c + 1 < line.size()) text.append(widths[c] - line[c].size(), ' ');
+    }
+    out += text;
+    out += '\n';
+  }
+}
+
+int ConvertOne(const RowEntry& from, std::optional<Field> to, bool each_code, TextView radix,
+               TextView text, cli::Output& out) {
   Conversion conversion(from, radix);
   const ConvertOutcome outcome = conversion.Run(text);
   if (outcome.error != 0) {
     // The labelled view shows the rows as the failed Convert left them, as
-    // the window does; --to writes nothing rather than a partial result.
-    if (!to) {
+    // the window does; --to and --each-code write nothing rather than a
+    // partial result.
+    if (!to && !each_code) {
       WriteLabelled(conversion.fields(), out.buffer());
       out.Flush();
     }
@@ -96,6 +133,8 @@ int ConvertOne(const RowEntry& from, std::optional<Field> to, TextView radix, Te
   if (to) {
     utf8::Encode(conversion.fields().text(*to), out.buffer());
     out.buffer() += '\n';
+  } else if (each_code) {
+    WriteEachCode(conversion.fields(), out.buffer());
   } else {
     WriteLabelled(conversion.fields(), out.buffer());
   }
@@ -185,7 +224,7 @@ int Run(int argc, char** argv, cli::Output& out) {
   bytes.clear();
   bytes.shrink_to_fit();
   return ConvertOne(from, options.to ? std::optional<Field>(options.to->field) : std::nullopt,
-                    radix_text, text, out);
+                    options.each_code, radix_text, text, out);
 }
 
 // The one place a failed write ends: every write goes through `out`, and

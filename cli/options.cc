@@ -56,6 +56,9 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& out) {
   app.add_flag("--each-line", options.each_line,
                "Convert every input line on its own as it arrives, one output line each (needs "
                "--to)");
+  app.add_flag("--each-code", options.each_code,
+               "One line per code: its number, then that code in the custom, hex, ascii and "
+               "decimal rows, in columns");
   app.add_option("text", options.text,
                  "The text; - or none reads standard input (one final line break dropped)");
   app.set_version_flag("--version", "zolm " ZOLM_VERSION);
@@ -64,6 +67,7 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& out) {
       "  zolm --from ascii 'Hello!'\n"
       "  zolm --from hex --to ascii '48 65 6C 6C 6F 21'\n"
       "  zolm --from ascii --to custom --radix 2 'AB'\n"
+      "  zolm --from ascii --each-code 'Hi!'\n"
       "  printf '72 105\\n79 75\\n' | zolm --from dec --to ascii --each-line\n"
       "  zolm --from dec --to ascii - < codes.txt\n"
       "\n"
@@ -98,6 +102,10 @@ int ParseOptions(int argc, char** argv, Options& options, std::string& out) {
   }
   if (options.each_line && to == nullptr) {
     Warn("--each-line needs --to");
+    return kUsageError;
+  }
+  if (options.each_code && (to != nullptr || options.each_line)) {
+    Warn("--each-code shows every row: it takes neither --to nor --each-line");
     return kUsageError;
   }
 

@@ -23,6 +23,7 @@ struct Options {
   std::string text;  // the text argument, when not from_stdin
   bool from_stdin = false;
   bool each_line = false;
+  bool each_code = false;  // one line per code, the four rows side by side
 };
 
 // Reads the command line into `options`. -1 when zolm is to convert;

@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "engine/code_links.h"
 #include "engine/text_box_rules.h"
 #include "tests/test_support.h"
 
@@ -233,6 +234,61 @@ TEST(InsertedTextTest, LineBreaksBecomeOneSpaceEach) {
   for (const auto& row : rows) {
     EXPECT_EQ(InsertedText(row.in), row.out) << testing::Show(row.in);
     EXPECT_EQ(InsertedShownText(row.in), row.shown) << testing::Show(row.in);
+  }
+}
+
+// The codes a caret or selection covers, by row kind and place: carets at a
+// row's start, inside a code, on a space and at the end; selections with
+// spaces at their ends; doubled spaces around an empty code; a surrogate
+// pair as two codes.
+TEST(CodeLinksTest, CaretsAndSelectionsCoverCodes) {
+  const struct {
+    Field field;
+    Text text;
+    int start, end;
+    std::optional<CodeSpan> covered;
+  } rows[] = {
+      {Field::tAsc, u"Hi!", 0, 0, CodeSpan{0, 0}},
+      {Field::tAsc, u"Hi!", 2, 2, CodeSpan{1, 1}},
+      {Field::tAsc, u"Hi!", 3, 3, CodeSpan{2, 2}},
+      {Field::tAsc, u"Hi!", 1, 3, CodeSpan{1, 2}},
+      {Field::tAsc, u"x😀y", 1, 3, CodeSpan{1, 2}},
+      {Field::tAsc, u"", 0, 0, std::nullopt},
+      {Field::tDec, u"72 105 33", 0, 0, CodeSpan{0, 0}},
+      {Field::tDec, u"72 105 33", 2, 2, CodeSpan{0, 0}},
+      {Field::tDec, u"72 105 33", 3, 3, CodeSpan{1, 1}},
+      {Field::tDec, u"72 105 33", 9, 9, CodeSpan{2, 2}},
+      {Field::tDec, u"72 105 33", 2, 6, CodeSpan{1, 1}},
+      {Field::tDec, u"72 105 33", 3, 7, CodeSpan{1, 1}},
+      {Field::tDec, u"72 105 33", 2, 3, CodeSpan{0, 0}},
+      {Field::tDec, u"72 105 33", 1, 8, CodeSpan{0, 2}},
+      {Field::tHex, u"48  69", 3, 3, CodeSpan{1, 1}},
+      {Field::tHex, u"48  69", 2, 4, CodeSpan{1, 1}},
+      {Field::tHex, u"48 69", 0, 99, CodeSpan{0, 1}},
+      {Field::tCus, u"", 0, 0, std::nullopt},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(CodesCovered(row.field, row.text, row.start, row.end), row.covered)
+        << FieldName(row.field) << " " << Show(row.text) << " " << row.start << "-" << row.end;
+  }
+  // And where codes stand in a row: the last code's end, an empty code, codes
+  // past the row's end.
+  const struct {
+    Field field;
+    Text text;
+    CodeSpan span;
+    std::optional<TextRange> range;
+  } places[] = {
+      {Field::tDec, u"72 105 33", {1, 1}, TextRange{3, 6}},
+      {Field::tDec, u"72 105 33", {0, 2}, TextRange{0, 9}},
+      {Field::tDec, u"72 105 33", {2, 5}, TextRange{7, 9}},
+      {Field::tDec, u"72 105 33", {3, 3}, std::nullopt},
+      {Field::tHex, u"48  69", {1, 1}, TextRange{3, 3}},
+      {Field::tAsc, u"Hi!", {1, 2}, TextRange{1, 3}},
+  };
+  for (const auto& place : places) {
+    EXPECT_EQ(CodesIn(place.field, place.text, place.span), place.range)
+        << Show(place.text) << " " << place.span.first << "-" << place.span.last;
   }
 }
 

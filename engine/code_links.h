@@ -1,0 +1,54 @@
+// The rows linked code by code: which codes of a row a caret or selection
+// covers, and where those codes stand in every row. After a Convert the four
+// rows hold the same codes in the same order, so the codes numbered i..j of
+// one row are those of every other.
+//
+// A row's codes: in the Ascii row each UTF-16 unit is one code (a2d gives
+// every unit its code, each half of a surrogate pair too); in a row of codes
+// each token between single spaces is one, an empty token included. An
+// empty row has none.
+#ifndef ZOLM_ENGINE_CODE_LINKS_H_
+#define ZOLM_ENGINE_CODE_LINKS_H_
+
+#include <optional>
+
+#include "engine/value_rules.h"
+
+namespace zolm {
+
+// Codes numbered from 0, `first` to `last` inclusive.
+struct CodeSpan {
+  int first = 0;
+  int last = 0;
+  friend bool operator==(const CodeSpan&, const CodeSpan&) = default;
+};
+
+// Units [start, end) of a row's text.
+struct TextRange {
+  int start = 0;
+  int end = 0;
+  friend bool operator==(const TextRange&, const TextRange&) = default;
+};
+
+// How many codes `text`, a row of `field`, holds.
+int CodeCount(Field field, TextView text);
+
+// The codes that the selection [start, end) of `text`, a row of `field`,
+// covers; nullopt for a row without codes. A caret (start == end) covers
+// one: the code it stands in, or that ends at it (a caret on a space or at
+// the row's end belongs to the code on its left; in the Ascii row the
+// character on its left, the first at the start). A selection covers the
+// codes from the one its first unit belongs to through the one its last
+// unit belongs to, a space at its start belonging to the code on its right
+// and one at its end to the code on its left; a single space covers what a
+// caret at its start would. Positions are clamped to the text.
+std::optional<CodeSpan> CodesCovered(Field field, TextView text, int start, int end);
+
+// Where the codes of `span` stand in `text`, a row of `field`: from the
+// first unit of the first to the end of the last, the codes past the row's
+// last left out; nullopt when the row holds none of them.
+std::optional<TextRange> CodesIn(Field field, TextView text, CodeSpan span);
+
+}  // namespace zolm
+
+#endif  // ZOLM_ENGINE_CODE_LINKS_H_
