@@ -63,6 +63,17 @@ function zolmBind(m) {
     },
     shownText: (field) => take(m._zolm_shown_text(field)),
     capitalDigits: () => m._zolm_capital_digits() !== 0,
+    // The codes the selection [start, end) of `field`'s row covers, as a
+    // range [start, end] in each field's row (null where it holds none of
+    // them), by field; null when that row has no codes. Rows as set.
+    codeRanges(field, start, end) {
+      if (m._zolm_code_ranges(field, start, end) === 0) return null;
+      const at = m._zolm_code_range() >> 2;
+      return form.fields.map((_, f) => {
+        const range = m.HEAP32.subarray(at + 2 * f, at + 2 * f + 2);
+        return range[0] < 0 ? null : [range[0], range[1]];
+      });
+    },
     selection: (field) => [m._zolm_sel_start(field), m._zolm_sel_length(field)],
     insertedText(text) {
       give(text);

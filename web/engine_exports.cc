@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/code_links.h"
 #include "engine/convert_commands.h"
 #include "engine/error_text.h"
 #include "engine/form.h"
@@ -317,6 +318,27 @@ EMSCRIPTEN_KEEPALIVE int zolm_convert(int control, int source_length) {
   result.ascii = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(ascii_texts.data()));
   return failure.number;
 }
+// The codes the selection [start, end) of `field`'s row covers, and where
+// they stand in every field's row (as set with zolm_set_text): 0 when that
+// row has no codes, else 1 with zolm_code_range(f) giving each field's
+// start and end, -1 -1 where the row holds none of them.
+std::array<std::int32_t, 2 * kFieldCount> code_ranges{};
+EMSCRIPTEN_KEEPALIVE int zolm_code_ranges(int field, int start, int end) {
+  if (!IsField(field)) return 0;
+  const auto covered =
+      CodesCovered(static_cast<Field>(field), fields.text(static_cast<Field>(field)), start, end);
+  if (!covered) return 0;
+  for (const Field f : kAllFields) {
+    const auto range = CodesIn(f, fields.text(f), *covered);
+    code_ranges[2 * static_cast<std::size_t>(f)] = range ? range->start : -1;
+    code_ranges[2 * static_cast<std::size_t>(f) + 1] = range ? range->end : -1;
+  }
+  return 1;
+}
+EMSCRIPTEN_KEEPALIVE const std::int32_t* zolm_code_range() {
+  return code_ranges.data();
+}
+
 EMSCRIPTEN_KEEPALIVE const Result* zolm_result() {
   return &result;
 }

@@ -7,7 +7,15 @@
 //   r.rows   // { custom, radix, hex, ascii, decimal }: the texts as the command left them
 //   r.error  // null, or { number, description, row, code, start, length, report }
 //
-// A row left out of `rows` holds what a new window shows in it. `row` names
+// A row left out of `rows` holds what a new window shows in it.
+//
+//   zolm.codeRanges(r.rows, "hex", 3, 3)
+//     // { custom: [3, 5], hex: [3, 5], ascii: [1, 2], decimal: [3, 6] }
+//
+// gives, for the caret or selection [start, end) in one row (UTF-16 units),
+// where the codes it covers stand in each of the four rows, as Convert left
+// them linked code by code; null for a row holding none of them, and null
+// for all when the row has no codes. `row` names
 // the failing row ("radix" for the radix field); `start` and `length` index
 // the failing text in it in UTF-16 units; `report` is the window's report
 // text. Each converter holds its own engine; calls on one run one at a time.
@@ -28,26 +36,46 @@ export async function createConverter() {
   const rowOf = (field) => NAMES.find((name) => FIELDS[name] === field);
   const initial = {};
   for (const name of NAMES) initial[name] = engine.text(fieldOf(name));
+  // Each row's text from `rows`, a new window's where left out, checked.
+  const textsOf = (rows) => {
+    if (rows === null || typeof rows !== "object" || Array.isArray(rows)) {
+      throw new TypeError(`rows must be an object of texts by row name (${NAMES.join(", ")})`);
+    }
+    for (const name in rows) {
+      if (Object.hasOwn(rows, name) && !Object.hasOwn(FIELDS, name)) {
+        throw new TypeError(`rows has no row named ${JSON.stringify(name)}; rows are ${NAMES.join(", ")}`);
+      }
+    }
+    const texts = {};
+    for (const name of NAMES) {
+      const text = rows[name] === undefined ? initial[name] : rows[name];
+      if (typeof text !== "string") throw new TypeError(`rows.${name} must be a string`);
+      texts[name] = text;
+    }
+    return texts;
+  };
   return {
+    codeRanges(rows, row, start, end = start) {
+      if (!Object.hasOwn(BUTTONS, row)) {
+        throw new RangeError(`row must be one of ${Object.keys(BUTTONS).join(", ")}`);
+      }
+      if (!Number.isInteger(start) || !Number.isInteger(end)) {
+        throw new TypeError("start and end must be whole numbers of UTF-16 units");
+      }
+      const texts = textsOf(rows);
+      for (const name of NAMES) engine.setText(fieldOf(name), texts[name]);
+      const ranges = engine.codeRanges(fieldOf(row), start, end);
+      if (ranges === null) return null;
+      const out = {};
+      for (const name of Object.keys(BUTTONS)) out[name] = ranges[fieldOf(name)];
+      return out;
+    },
     convert(row, rows = {}) {
       if (!Object.hasOwn(BUTTONS, row)) {
         throw new RangeError(`row must be one of ${Object.keys(BUTTONS).join(", ")}`);
       }
-      if (rows === null || typeof rows !== "object" || Array.isArray(rows)) {
-        throw new TypeError(`rows must be an object of texts by row name (${NAMES.join(", ")})`);
-      }
-      for (const name in rows) {
-        if (Object.hasOwn(rows, name) && !Object.hasOwn(FIELDS, name)) {
-          throw new TypeError(`rows has no row named ${JSON.stringify(name)}; rows are ${NAMES.join(", ")}`);
-        }
-      }
       // Each row's text, then what the command wrote over it.
-      const texts = {};
-      for (const name of NAMES) {
-        const text = rows[name] === undefined ? initial[name] : rows[name];
-        if (typeof text !== "string") throw new TypeError(`rows.${name} must be a string`);
-        texts[name] = text;
-      }
+      const texts = textsOf(rows);
       const { texts: written, failure } = engine.convert(BUTTONS[row], texts[row], texts.radix);
       for (const name of NAMES) {
         const text = written[fieldOf(name)];

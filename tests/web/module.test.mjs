@@ -85,3 +85,21 @@ test("convert turns away what is not a row or not text", async () => {
                   JSON.stringify([row, rows]));
   }
 });
+
+test("codeRanges links a caret or selection to the same codes in every row", async () => {
+  const zolm = await createConverter();
+  const { rows } = zolm.convert("ascii", { ascii: "Hi\u0000!" });
+  const table = [
+    // A caret inside a code, on the space after it, and at the row's end.
+    ["hex", 1, 1, { custom: [0, 2], hex: [0, 2], ascii: [0, 1], decimal: [0, 2] }],
+    ["hex", 2, 2, { custom: [0, 2], hex: [0, 2], ascii: [0, 1], decimal: [0, 2] }],
+    ["decimal", 11, 11, { custom: [9, 11], hex: [9, 11], ascii: [3, 4], decimal: [9, 11] }],
+    // A selection of two characters, code 0 among them.
+    ["ascii", 1, 3, { custom: [3, 8], hex: [3, 8], ascii: [1, 3], decimal: [3, 8] }],
+  ];
+  for (const [row, start, end, want] of table) {
+    assert.deepEqual(zolm.codeRanges(rows, row, start, end), want, `${row} ${start}-${end}`);
+  }
+  assert.equal(zolm.codeRanges({ ...rows, decimal: "" }, "decimal", 0), null);
+  assert.throws(() => zolm.codeRanges(rows, "radix", 0), RangeError);
+});

@@ -44,6 +44,22 @@ export interface Converter {
    * string texts.
    */
   convert(row: Row, rows?: Partial<Rows>): ConvertResult;
+  /**
+   * The codes the caret or selection [start, end) of `row` covers (UTF-16
+   * units; a caret on a space or at the row's end belongs to the code on
+   * its left), as [start, end) in each row of `rows`, which a Convert has
+   * linked code by code; null for a row holding none of them. Null when
+   * `row` has no codes.
+   * @throws {RangeError} when `row` is not one of the four rows.
+   * @throws {TypeError} as convert does for `rows`, or for positions that
+   * are not whole numbers.
+   */
+  codeRanges(
+    rows: Partial<Rows>,
+    row: Row,
+    start: number,
+    end?: number,
+  ): Record<Row, [number, number] | null> | null;
 }
 
 /** A converter with an engine of its own; its calls run one at a time. */
