@@ -95,5 +95,8 @@ use_wine() {
 # the end.
 start_wine_server() {
   wineserver -k 2>/dev/null
+  # Until the old server has gone, and saved the registry: a new one started
+  # sooner reads what it had not yet written.
+  wineserver -w 2>/dev/null
   wineserver -p || fail "wineserver did not start"
 }
