@@ -8,6 +8,7 @@
 #include <QDropEvent>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,9 +25,26 @@
 #include "engine/form.h"
 #include "engine/text_box_rules.h"
 
+// The font in this library's resources (Qt names the initializer after the
+// file), which a static library has to register itself.
+static void AddFontResource() {
+  Q_INIT_RESOURCE(fonts);
+}
+
 namespace zolm {
 
 namespace {
+
+// Zolm Sans, for the control pictures most systems' fonts lack: made known
+// to the application, so that drawing a picture no font of the system has
+// falls back on it.
+void AddPictureFont() {
+  static const bool added = [] {
+    AddFontResource();
+    return QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/zolm-sans.ttf")) >= 0;
+  }();
+  (void)added;
+}
 
 // The form is the application's window: a screen reader is to know it as a
 // frame (Qt's plain widget is a filler otherwise).
@@ -162,6 +180,7 @@ void MessageBoxReporter::Report(QWidget* parent, const QString& report) {
 Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<MessageBoxReporter>()) {
   static const bool accessible_as_window = (QAccessible::installFactory(FormAccessible), true);
   (void)accessible_as_window;
+  AddPictureFont();
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromLatin1(form::kTitle));
 

@@ -40,8 +40,12 @@ done
 grep -q '/THIRD-PARTY-NOTICES.txt$' <<<"$(tar -tJf "$source_release")" ||
   fail "the source release holds no THIRD-PARTY-NOTICES.txt"
 # Each notice is its source's whole text, from the Debian package it came from.
-tools/notices.sh check THIRD-PARTY-NOTICES.txt fast_float CLI11 ||
-  fail "THIRD-PARTY-NOTICES.txt is not what fast_float's and CLI11's copyright files give"
+tools/notices.sh check THIRD-PARTY-NOTICES.txt fast_float CLI11 "DejaVu Sans" ||
+  fail "THIRD-PARTY-NOTICES.txt is not what fast_float's, CLI11's and DejaVu's copyright files give"
+# The window carries Zolm Sans, which is DejaVu Sans changed.
+grep -q "Bitstream Vera" <<<"$(dpkg-deb --fsys-tarfile "$deb" |
+  tar -xO ./usr/share/doc/zolm-converter/copyright)" ||
+  fail "zolm-converter's copyright does not name DejaVu Sans's licence"
 echo "both packages' copyright names fast_float and CLI11; the notices are their sources' texts"
 
 echo "-- zolm needs no toolkit"

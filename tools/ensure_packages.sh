@@ -32,10 +32,11 @@ PACKAGE_PACKAGES=(dpkg-dev file git xz-utils)
 PACKAGE_CHECK_PACKAGES=(lintian appstream desktop-file-utils xvfb xauth mandoc xz-utils)
 
 # What building the Windows programs and testing them under Wine needs
-# (fonts-wine: Wine's own fonts, the same on every machine).
+# (fonts-wine: Wine's own fonts, the same on every machine; fonts-dejavu-core:
+# the source of Zolm Sans, whose copyright the notices are checked against).
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine
   wine64 fonts-wine mingw-w64-x86-64-dev googletest libcli11-dev libfast-float-dev wixl msitools zip
-  unzip faketime git)
+  unzip faketime git fonts-dejavu-core)
 
 # What building the web page and testing it in browsers needs (emscripten's
 # optimizer needs node-acorn; WebKit's MiniBrowser runs on Xvfb).

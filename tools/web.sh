@@ -93,6 +93,9 @@ for notices in zip npm module; do
   tools/notices.sh check "$out/notices/$notices.txt" fast_float CLI11 Emscripten ||
     { echo "web: the notices in the $notices are not their sources' texts" >&2; exit 1; }
 done
+# The zip's page carries the pictures of Zolm Sans (DejaVu Sans).
+tools/notices.sh check "$out/notices/zip.txt" "DejaVu Sans" ||
+  { echo "web: the zip's notices lack DejaVu Sans's" >&2; exit 1; }
 
 # The same commit from a fresh clone gives the same bytes.
 if git rev-parse HEAD >/dev/null 2>&1; then

@@ -19,7 +19,14 @@ const engine = readFileSync(join(build, "zolm-engine.js"), "utf8");
 // the page and heading the module.
 const notices = readFileSync(join(here, "..", "THIRD-PARTY-NOTICES.txt"), "utf8");
 const escaped = notices.replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;");
-const style = source("style.css");
+// Zolm Sans's control pictures, which the text boxes fall back on where the
+// system's fonts have none (the Ascii row shows codes 0, 10 and 13 as them).
+const pictures = readFileSync(join(icons, "web", "zolm-sans-pictures.ttf")).toString("base64");
+const style =
+  '@font-face {\n  font-family: "Zolm Sans";\n' +
+  `  src: url(data:font/ttf;base64,${pictures}) format("truetype");\n` +
+  "  unicode-range: U+2400-2421;\n}\n" +
+  source("style.css");
 
 // One page, everything inline; the site's copy also links its manifest and
 // starts its service worker. The policy lets in exactly the inline script
@@ -37,6 +44,7 @@ function page({ site }) {
     `script-src 'sha256-${sha256(script, "base64")}' 'wasm-unsafe-eval'`,
     `style-src 'sha256-${sha256(style, "base64")}'`,
     site ? "img-src 'self'" : "img-src data:",
+    "font-src data:",
     "connect-src data:",
     ...(site ? ["manifest-src 'self'", "worker-src 'self'"] : []),
     "base-uri 'none'",

@@ -11,6 +11,7 @@
 
 #include "engine/convert_commands.h"
 #include "win32/accessible_name.h"
+#include "win32/box_font.h"
 
 namespace zolm::win32 {
 
@@ -68,10 +69,11 @@ HFONT MessageFont(UINT dpi) {
   return CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
-// The form at `dpi` with `font`, measured as the system draws its controls:
-// a text box holds a line in its sunken edge, a button its caption inside
-// its edge and focus rectangle.
-form::Placement PlaceFor(HFONT font, UINT dpi) {
+// The form at `dpi` with `font` (and `box_font` in the text boxes, where not
+// null), measured as the system draws its controls: a text box holds a line
+// in its sunken edge, a button its caption inside its edge and focus
+// rectangle.
+form::Placement PlaceFor(HFONT font, HFONT box_font, UINT dpi) {
   form::FontMetrics metrics;
   metrics.dpi = static_cast<int>(dpi);
   const auto px = [dpi](int at96) { return MulDiv(at96, static_cast<int>(dpi), 96); };
@@ -79,6 +81,12 @@ form::Placement PlaceFor(HFONT font, UINT dpi) {
   HGDIOBJ old = SelectObject(dc, font);
   TEXTMETRICW text{};
   GetTextMetricsW(dc, &text);
+  if (box_font != nullptr) {
+    SelectObject(dc, box_font);
+    TEXTMETRICW box{};
+    GetTextMetricsW(dc, &box);
+    text.tmHeight = std::max(text.tmHeight, box.tmHeight);
+  }
   metrics.line_height = text.tmHeight;
   metrics.box_frame = px(4);
   // A box's sunken edge (2 pixels) each side, the margins it gives its text
@@ -86,10 +94,12 @@ form::Placement PlaceFor(HFONT font, UINT dpi) {
   // and the caret.
   metrics.box_frame_x = 2 * px(2) + 2 * std::max<int>(px(4), text.tmHeight / 3) + px(1);
   {
+    // The radix box's text in the boxes' font.
     const std::wstring sample = Wide(form::kRadixSample);
     SIZE size{};
     GetTextExtentPoint32W(dc, sample.c_str(), static_cast<int>(sample.size()), &size);
     metrics.radix_sample = size.cx;
+    SelectObject(dc, font);
   }
   // A button's caption clear of its edge (2 pixels) and of the focus
   // rectangle a pixel inside it, with two pixels to spare, each side.
@@ -235,6 +245,7 @@ std::unique_ptr<FormWindow> FormWindow::Create(HINSTANCE instance, int show) {
 
 FormWindow::~FormWindow() {
   if (font_ != nullptr) DeleteObject(font_);
+  if (box_font_ != nullptr) DeleteObject(box_font_);
   if (icon_big_ != nullptr) DestroyIcon(icon_big_);
   if (icon_small_ != nullptr) DestroyIcon(icon_small_);
 }
@@ -301,14 +312,18 @@ void FormWindow::CreateControls() {
 void FormWindow::Layout(UINT dpi, bool size_window) {
   dpi_ = dpi;
   HFONT old_font = font_;
+  HFONT old_box_font = box_font_;
   font_ = MessageFont(dpi);
-  const form::Placement placement = PlaceFor(font_, dpi);
+  box_font_ = BoxFont(font_);
+  const form::Placement placement = PlaceFor(font_, box_font_, dpi);
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     const form::Rect& r = placement.controls[i];
     MoveWindow(controls_[i], r.left, r.top, r.width, r.height, TRUE);
-    SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    const bool box = form::kControls[i].kind == form::Kind::kTextBox && box_font_ != nullptr;
+    SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(box ? box_font_ : font_), TRUE);
   }
   if (old_font != nullptr) DeleteObject(old_font);
+  if (old_box_font != nullptr) DeleteObject(old_box_font);
   if (size_window) {
     const SIZE size = WindowSizeFor(placement, dpi);
     SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
@@ -398,8 +413,10 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // The window's size at the new DPI, which the system then suggests.
       const UINT dpi = static_cast<UINT>(wparam);
       HFONT font = MessageFont(dpi);
-      *reinterpret_cast<SIZE*>(lparam) = WindowSizeFor(PlaceFor(font, dpi), dpi);
+      HFONT box_font = BoxFont(font);
+      *reinterpret_cast<SIZE*>(lparam) = WindowSizeFor(PlaceFor(font, box_font, dpi), dpi);
       DeleteObject(font);
+      if (box_font != nullptr) DeleteObject(box_font);
       return TRUE;
     }
     case WM_SETTINGCHANGE:

@@ -59,7 +59,8 @@ class FormWindow final : public FormView {
   std::unique_ptr<class EditFields> fields_;
   std::unique_ptr<FormController> controller_;
   HWND saved_focus_ = nullptr;  // the control to give the focus back to
-  HFONT font_ = nullptr;
+  HFONT font_ = nullptr;        // the message font
+  HFONT box_font_ = nullptr;    // the text boxes' font where it is not font_
   HICON icon_big_ = nullptr;
   HICON icon_small_ = nullptr;
   UINT dpi_ = 96;

@@ -486,6 +486,24 @@ class Form1Test : public QObject {
     QCOMPARE(dec->text(), QStringLiteral("65 0 9 10 13 66"));
   }
 
+  // The three pictures are drawn as three glyphs, none of them the box of a
+  // character no font has (U+0378), with only the fonts the packages bring.
+  void controlPicturesDrawApart() {
+    QLineEdit* asc = form_->TextBox(Field::tAsc);
+    asc->clearFocus();
+    std::vector<QImage> drawn;
+    for (const char16_t c : {u'\u2400', u'\u240A', u'\u240D', u'\u0378'}) {
+      asc->setText(QString(QChar(c)));
+      drawn.push_back(asc->grab().toImage());
+    }
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+      for (std::size_t j = i + 1; j < drawn.size(); ++j) {
+        QVERIFY2(drawn[i] != drawn[j],
+                 qPrintable(QStringLiteral("%1 and %2 look alike").arg(i).arg(j)));
+      }
+    }
+  }
+
   // In one line, Ctrl+End and Ctrl+Home move as End and Home do.
   void ctrlEndAndHome() {
     QLineEdit* asc = form_->TextBox(Field::tAsc);

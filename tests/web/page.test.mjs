@@ -141,6 +141,25 @@ for (const { name: browserName, options, launch } of browsers) {
       await page.close();
     });
 
+    test("the control pictures are drawn as three glyphs, none a missing one's box", async () => {
+      const page = await open(browser, single);
+      const drawn = await page.$eval(by("Ascii text"), async (box) => {
+        const font = `40px ${getComputedStyle(box).fontFamily}`;
+        await document.fonts.load(font, "\u2400\u240A\u240D");
+        const canvas = document.createElement("canvas");
+        canvas.width = canvas.height = 64;
+        const context = canvas.getContext("2d");
+        return ["\u2400", "\u240A", "\u240D", "\u0378"].map((c) => {
+          context.clearRect(0, 0, 64, 64);
+          context.font = font;
+          context.fillText(c, 4, 48);
+          return context.getImageData(0, 0, 64, 64).data.join("");
+        });
+      });
+      assert.equal(new Set(drawn).size, 4);
+      await page.close();
+    });
+
     test("a click anywhere on a box goes to the box", async () => {
       for (const width of [1100, 1600]) {
         const page = await open(browser, single, { width, height: 600 });

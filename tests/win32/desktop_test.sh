@@ -116,6 +116,14 @@ expected_names="$(printf '%s\n' "tCus Custom codes" "tBase Radix" "tHex Hex code
   fail "accessible names: $(tr '\n' ';' <"$work/state")"
 echo "ok: every box and button has its accessible name"
 
+# The three control pictures drawn as three glyphs, none of them the box of
+# a character no font has.
+"$wine" "$build/zolm-probe.exe" drawn tAsc U+2400 U+240A U+240D U+0378 >"$work/drawn"
+[ "$(cut -d' ' -f2 "$work/drawn" | sort -u | wc -l)" = 4 ] ||
+  fail "the control pictures look alike: $(tr '\n' ';' <"$work/drawn")"
+"$wine" "$build/zolm-probe.exe" set tAsc 'Hello!'
+echo "ok: the control pictures are three glyphs of their own"
+
 click tAsc
 expect_focus tAsc "a click"
 expect tAsc "0 6 Hello!" "a click selects the whole row"

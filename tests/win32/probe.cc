@@ -15,18 +15,22 @@
 //                 an ASCII character, as a paste of that text would
 //   probe set NAME TEXT   gives a text box the ASCII text TEXT
 //   probe click NAME   clicks a button without waiting for what it does
+//   probe drawn NAME U+XXXX...   gives a text box each character in turn
+//                 and prints a hash of the box's pixels as drawn with it
 // Exits 1 when no window is found.
 #include <fcntl.h>
 #include <io.h>
 #include <oleacc.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "engine/form.h"
 #include "engine/utf8.h"
+#include "win32/box_font.h"
 #include "win32/form_window.h"
 
 namespace {
@@ -113,6 +117,41 @@ int main(int argc, char** argv) {
     PostMessageW(control_named(argv[2]), BM_CLICK, 0, 0);
     return 0;
   }
+  if (what == "drawn" && argc > 3) {
+    HWND box = control_named(argv[2]);
+    for (int i = 3; i < argc; ++i) {
+      const wchar_t text[2] = {static_cast<wchar_t>(std::strtoul(argv[i] + 2, nullptr, 16)), 0};
+      SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+      RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+      Sleep(300);  // the window paints in its own time
+      // Read off the screen, where the window's process drew it.
+      RECT client;
+      GetClientRect(box, &client);
+      POINT origin{0, 0};
+      ClientToScreen(box, &origin);
+      HDC dc = GetDC(nullptr);
+      HDC copy = CreateCompatibleDC(dc);
+      BITMAPINFO info{};
+      info.bmiHeader = {
+          sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+      void* bits = nullptr;
+      HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+      HGDIOBJ old = SelectObject(copy, bitmap);
+      BitBlt(copy, 0, 0, client.right, client.bottom, dc, origin.x, origin.y, SRCCOPY);
+      GdiFlush();
+      std::uint64_t hash = 14695981039346656037u;
+      const auto* byte = static_cast<const unsigned char*>(bits);
+      for (long k = 0; k < 4L * client.right * client.bottom; ++k) {
+        hash = (hash ^ byte[k]) * 1099511628211u;
+      }
+      SelectObject(copy, old);
+      DeleteObject(bitmap);
+      DeleteDC(copy);
+      ReleaseDC(nullptr, dc);
+      std::printf("%s %016llx\n", argv[i], static_cast<unsigned long long>(hash));
+    }
+    return 0;
+  }
   if (what == "names") {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     for (std::size_t i = 0; i < zolm::form::kControls.size(); ++i) {
@@ -147,11 +186,13 @@ int main(int argc, char** argv) {
     system.cbSize = sizeof system;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof system, &system, 0);
     HFONT font = CreateFontIndirectW(&system.lfMessageFont);
+    HFONT box_font = zolm::win32::BoxFont(font);
     for (std::size_t i = 0; i < zolm::form::kControls.size(); ++i) {
       const zolm::form::Control& c = zolm::form::kControls[i];
       HWND control = GetDlgItem(form, zolm::win32::ControlId(static_cast<int>(i)));
       HDC dc = GetDC(control);
-      HGDIOBJ old = SelectObject(dc, font);
+      const bool box = c.kind == zolm::form::Kind::kTextBox && box_font != nullptr;
+      HGDIOBJ old = SelectObject(dc, box ? box_font : font);
       TEXTMETRICW metrics{};
       GetTextMetricsW(dc, &metrics);
       const std::wstring text = TextOf(control);
@@ -175,6 +216,7 @@ int main(int argc, char** argv) {
       }
     }
     DeleteObject(font);
+    if (box_font != nullptr) DeleteObject(box_font);
     return 0;
   }
   if (what == "places") {
