@@ -35,12 +35,62 @@ ConvertOutcome RunConvert(Row row, FieldSet& fields) {
   return outcome;
 }
 
+namespace {
+
+FormTexts ReadAll(FieldSet& fields) {
+  FormTexts texts;
+  for (const Field field : kAllFields)
+    fields.ReadTextInto(field, texts[static_cast<std::size_t>(field)]);
+  return texts;
+}
+
+}  // namespace
+
+std::size_t ConvertHistory::Units(const FormTexts& texts) {
+  std::size_t units = 0;
+  for (const Text& text : texts) units += text.size();
+  return units;
+}
+
+void ConvertHistory::Push(std::deque<FormTexts>& to, FormTexts texts) {
+  units_ += Units(texts);
+  to.push_back(std::move(texts));
+  const auto drop_oldest = [this](std::deque<FormTexts>& from) {
+    units_ -= Units(from.front());
+    from.pop_front();
+  };
+  if (to.size() > kDepth) drop_oldest(to);
+  // Over the units the oldest steps go, the other way's first, the newest
+  // never.
+  std::deque<FormTexts>& other = &to == &undo_ ? redo_ : undo_;
+  while (units_ > kUnits && !other.empty()) drop_oldest(other);
+  while (units_ > kUnits && to.size() > 1) drop_oldest(to);
+}
+
+void ConvertHistory::Converted(FormTexts before) {
+  for (const FormTexts& texts : redo_) units_ -= Units(texts);
+  redo_.clear();
+  Push(undo_, std::move(before));
+}
+
+std::optional<FormTexts> ConvertHistory::Step(bool back, FormTexts current) {
+  std::deque<FormTexts>& from = back ? undo_ : redo_;
+  if (from.empty()) return std::nullopt;
+  FormTexts to = std::move(from.back());
+  from.pop_back();
+  units_ -= Units(to);
+  Push(back ? redo_ : undo_, std::move(current));
+  return to;
+}
+
 void FormController::Click(int control) {
   if (control < 0 || control >= form::kControlCount) return;
   const std::optional<Row> row = form::At(control).row;
   if (!row) return;
+  FormTexts before = ReadAll(fields_);
   // The window goes on with the fields as the command left them.
   const ConvertOutcome outcome = RunConvert(*row, fields_);
+  if (ReadAll(fields_) != before) history_.Converted(std::move(before));
   if (outcome.error == 0) return;
   view_.ShowReport(outcome.report);
   if (!outcome.selection) return;
@@ -50,6 +100,15 @@ void FormController::Click(int control) {
   const ErrorSelection& selection = *outcome.selection;
   timing_.Claim(selection.control);
   view_.FocusAndSelect(selection.control, selection.start, selection.length);
+}
+
+bool FormController::StepConverts(bool back) {
+  std::optional<FormTexts> to = history_.Step(back, ReadAll(fields_));
+  if (!to) return false;
+  for (const Field field : kAllFields) {
+    fields_.WriteTextFrom(field, (*to)[static_cast<std::size_t>(field)]);
+  }
+  return true;
 }
 
 void FormController::RunFocusRule(int control) {

@@ -5,6 +5,9 @@
 #ifndef ZOLM_ENGINE_FORM_CONTROLLER_H_
 #define ZOLM_ENGINE_FORM_CONTROLLER_H_
 
+#include <array>
+#include <cstddef>
+#include <deque>
 #include <optional>
 
 #include "engine/convert_commands.h"
@@ -55,6 +58,37 @@ struct ConvertOutcome {
 // them. Anything but a RuntimeError passes on.
 ConvertOutcome RunConvert(Row row, FieldSet& fields);
 
+// The five texts of the form, by Field.
+using FormTexts = std::array<Text, kFieldCount>;
+
+// The Converts that can be undone and redone: the form's texts before each
+// (most recent last), and those an undo replaced. At most kDepth steps each
+// way and kUnits UTF-16 units in all are kept, the oldest going first; the
+// newest step is always kept, however long.
+class ConvertHistory {
+ public:
+  static constexpr std::size_t kDepth = 100;
+  static constexpr std::size_t kUnits = std::size_t{8} << 20;
+
+  // A Convert changed the form from `before`: that is the step to undo,
+  // and nothing is left to redo.
+  void Converted(FormTexts before);
+  // Undo (`back`) or redo, the form holding `current`: the texts to show,
+  // `current` being kept for the other way; nullopt when there is no step
+  // that way.
+  std::optional<FormTexts> Step(bool back, FormTexts current);
+  bool CanStep(bool back) const { return !(back ? undo_ : redo_).empty(); }
+  // The UTF-16 units of every text kept.
+  std::size_t units() const { return units_; }
+
+ private:
+  static std::size_t Units(const FormTexts& texts);
+  void Push(std::deque<FormTexts>& to, FormTexts texts);
+  std::deque<FormTexts> undo_;
+  std::deque<FormTexts> redo_;
+  std::size_t units_ = 0;
+};
+
 class FormController {
  public:
   // Both must outlive the controller. `fields` are the face's text boxes.
@@ -65,6 +99,13 @@ class FormController {
   // code (or the whole row, or the radix) is selected in its box, and the
   // focus rule leaves that selection alone. Nothing for other controls.
   void Click(int control);
+
+  // Undo (`back`) or redo of the last Convert, or of the last undo: all
+  // five texts become what they were before it, and true; false when there
+  // is no step that way. A Convert that changed no text is no step. Faces
+  // call it for an undo or redo in a box that has none of its own left.
+  bool StepConverts(bool back);
+  bool CanStepConverts(bool back) const { return history_.CanStep(back); }
 
   // The focus events, as FocusRuleTiming takes them; those that call for
   // the focus rule run it on the control's field at once and answer true,
@@ -84,6 +125,7 @@ class FormController {
   FieldSet& fields_;
   FormView& view_;
   FocusRuleTiming timing_;
+  ConvertHistory history_;
 };
 
 }  // namespace zolm

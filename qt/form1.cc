@@ -62,9 +62,13 @@ QString Inserted(const QString& text) {
 // A single-line text box whose every way of inserting text (Paste by key,
 // by its context menu or by the middle button, a drop) turns line breaks
 // into spaces as InsertedText does. No Q_OBJECT: it is a QLineEdit to Qt.
+//
+// Its undo and redo, with none of its own typing left that way, step
+// through the form's Converts instead (FormController::StepConverts).
 class RowEdit final : public QLineEdit {
  public:
-  explicit RowEdit(QWidget* parent) : QLineEdit(parent) {}
+  RowEdit(QWidget* parent, const std::unique_ptr<FormController>& controller)
+      : QLineEdit(parent), controller_(controller) {}
 
  protected:
   void keyPressEvent(QKeyEvent* event) override {
@@ -81,9 +85,19 @@ class RowEdit final : public QLineEdit {
       event->accept();
       return;
     }
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool undo = event->matches(QKeySequence::Undo);
+    const bool redo =
+        event->matches(QKeySequence::Redo) ||
+        (event->key() == Qt::Key_Y && modifiers == Qt::ControlModifier) ||
+        (event->key() == Qt::Key_Z && modifiers == (Qt::ControlModifier | Qt::ShiftModifier));
+    if (undo || redo) {
+      Step(undo);
+      event->accept();
+      return;
+    }
     // In one line, Ctrl+Home and Ctrl+End are Home and End (with Shift,
     // selecting), as in other toolkits' boxes.
-    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if ((event->key() == Qt::Key_Home || event->key() == Qt::Key_End) &&
         (modifiers == Qt::ControlModifier ||
          modifiers == (Qt::ControlModifier | Qt::ShiftModifier))) {
@@ -111,11 +125,20 @@ class RowEdit final : public QLineEdit {
 
   void contextMenuEvent(QContextMenuEvent* event) override {
     QMenu* menu = createStandardContextMenu();
-    // The standard menu's Paste, known by the caption Qt gave it.
-    for (QAction* paste : menu->actions()) {
-      if (!paste->text().startsWith(QLineEdit::tr("&Paste"))) continue;
-      QObject::disconnect(paste, &QAction::triggered, nullptr, nullptr);
-      connect(paste, &QAction::triggered, this, [this] { PasteFrom(QClipboard::Clipboard); });
+    // The standard menu's Paste, Undo and Redo, known by the captions Qt
+    // gave them.
+    for (QAction* action : menu->actions()) {
+      const QString caption = action->text();
+      if (caption.startsWith(QLineEdit::tr("&Paste"))) {
+        QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+        connect(action, &QAction::triggered, this, [this] { PasteFrom(QClipboard::Clipboard); });
+      }
+      for (const bool back : {true, false}) {
+        if (!caption.startsWith(back ? QLineEdit::tr("&Undo") : QLineEdit::tr("&Redo"))) continue;
+        QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+        connect(action, &QAction::triggered, this, [this, back] { Step(back); });
+        action->setEnabled(CanStep(back));
+      }
     }
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
@@ -132,10 +155,27 @@ class RowEdit final : public QLineEdit {
   }
 
  private:
+  bool Own(bool back) const { return back ? isUndoAvailable() : isRedoAvailable(); }
+  bool CanStep(bool back) const {
+    return !isReadOnly() && (Own(back) || controller_->CanStepConverts(back));
+  }
+  void Step(bool back) {
+    if (isReadOnly()) return;
+    if (!Own(back)) {
+      controller_->StepConverts(back);
+    } else if (back) {
+      undo();
+    } else {
+      redo();
+    }
+  }
+
   void PasteFrom(QClipboard::Mode mode) {
     const QString text = QGuiApplication::clipboard()->text(mode);
     if (!text.isEmpty() || hasSelectedText()) insert(Inserted(text));
   }
+
+  const std::unique_ptr<FormController>& controller_;  // the form's, made after its boxes
 };
 
 // The field set over the window's five text boxes, which show codes 0, 10
@@ -191,7 +231,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
     const QString text = QString::fromLatin1(row.caption);
     switch (row.kind) {
       case form::Kind::kTextBox: {
-        auto* edit = new RowEdit(this);
+        auto* edit = new RowEdit(this, controller_);
         // The legacy text box had no length limit; QLineEdit cuts at 32767.
         edit->setMaxLength(std::numeric_limits<int>::max());
         edit->setText(QString::fromStdU16String(StartText(*row.field)));

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "engine/convert_commands.h"
 #include "engine/form.h"
@@ -174,6 +176,87 @@ TEST(FormControllerTest, ClicksAndFailures) {
     controller.Click(form::IndexOf(row.button));
     EXPECT_EQ(view.log, row.log);
     EXPECT_EQ(Show(fields.text(Field::tDec)), Show(row.dec));
+  }
+}
+
+// Undo and redo of Converts: each script's steps are "F=TEXT" (a text typed
+// into tAsc, tDec or tBase by its letter), a button's name, "<" (undo) or
+// ">" (redo); `after` is tAsc|tDec after the last, `steps` whether the last
+// undo or redo found a step.
+TEST(FormControllerTest, ConvertsUndoAndRedo) {
+  const struct {
+    const char* name;
+    std::vector<std::string> script;
+    std::string after;
+    bool steps;
+  } rows[] = {
+      {"undo restores every row, the source untrimmed",
+       {"d=  72 105", "a=x", "dec", "<"},
+       "x|  72 105",
+       true},
+      {"redo gives the Convert's rows back", {"d=72 105", "dec", "<", ">"}, "Hi|72 105", true},
+      {"undo steps back Convert by Convert",
+       {"d=65", "dec", "d=66", "dec", "<", "<"},
+       "Hello!|65",
+       true},
+      {"an edit after the Convert is kept for redo",
+       {"d=65", "dec", "a=B", "<", ">"},
+       "B|65",
+       true},
+      {"nothing to undo at the start", {"<"}, "Hello!|72 101 108 108 111 33", false},
+      {"nothing to redo past the newest", {"d=65", "dec", "<", ">", ">"}, "A|65", false},
+      {"a new Convert ends what could be redone",
+       {"d=65", "dec", "<", "d=66", "dec", ">"},
+       "B|66",
+       false},
+      {"a failed Convert that changed nothing is no step",
+       {"d=65", "dec", "a=", "ascc", "<"},
+       "Hello!|65",
+       true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    FieldModel fields;
+    RecordingView view;
+    FormController controller(fields, view);
+    bool stepped = false;
+    for (const std::string& step : row.script) {
+      if (step == "<" || step == ">") {
+        stepped = controller.StepConverts(step == "<");
+      } else if (step.size() > 1 && step[1] == '=') {
+        const Field field = step[0] == 'a'   ? Field::tAsc
+                            : step[0] == 'd' ? Field::tDec
+                                             : Field::tBase;
+        fields.WriteText(field, Text(step.begin() + 2, step.end()));
+      } else {
+        controller.Click(form::IndexOf(step.c_str()));
+      }
+    }
+    EXPECT_EQ(Show(fields.text(Field::tAsc)) + "|" + Show(fields.text(Field::tDec)), row.after);
+    EXPECT_EQ(stepped, row.steps);
+  }
+}
+
+// At most ConvertHistory::kDepth Converts back, fewer where their texts are
+// long, in bounded memory; the newest always, however long.
+TEST(FormControllerTest, ConvertHistoryIsBounded) {
+  constexpr std::size_t kUnits = ConvertHistory::kUnits;
+  const struct {
+    std::size_t length;  // of each step's one text
+    std::size_t undone;  // steps back that are kept
+  } rows[] = {{1, ConvertHistory::kDepth}, {kUnits / 8, 8}, {kUnits + 1, 1}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.length);
+    ConvertHistory history;
+    FormTexts texts;
+    for (std::size_t i = 0; i < ConvertHistory::kDepth + 20; ++i) {
+      texts[0] = Text(row.length, static_cast<char16_t>(u'A' + i % 26));
+      history.Converted(texts);
+      ASSERT_LE(history.units(), std::max(kUnits, row.length));
+    }
+    std::size_t undone = 0;
+    while (history.Step(true, texts)) ++undone;
+    EXPECT_EQ(undone, row.undone);
   }
 }
 

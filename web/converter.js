@@ -92,6 +92,9 @@ function zolmBind(m) {
             : { control: box, start: m._zolm_selection_start(), length: m._zolm_selection_length() },
       };
     },
+    // Undo (`back`) or redo of the last Convert or undo: true when the
+    // fields changed, to be copied out.
+    stepConverts: (back) => m._zolm_step_converts(back ? 1 : 0) !== 0,
     focusArrived: (control, byMousePress) => m._zolm_focus_arrived(control, byMousePress ? 1 : 0) !== 0,
     runFocusRule: (control) => m._zolm_run_focus_rule(control),
     buttonReleased: (control, dragged) => m._zolm_button_released(control, dragged ? 1 : 0) !== 0,

@@ -220,6 +220,10 @@ EMSCRIPTEN_KEEPALIVE void zolm_click(int control) {
   view.Clear();
   controller.Click(control);
 }
+// Undo (`back` 1) or redo of a Convert: 1 when the fields changed.
+EMSCRIPTEN_KEEPALIVE int zolm_step_converts(int back) {
+  return controller.StepConverts(back != 0);
+}
 EMSCRIPTEN_KEEPALIVE const char16_t* zolm_report() {
   return Give(view.report());
 }

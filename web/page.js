@@ -80,7 +80,8 @@
   const capitals = () =>
     custom.setAttribute("autocapitalize", engine.capitalDigits() ? "characters" : "off");
 
-  // Undo and redo, box by box (undo.js).
+  // Undo and redo, box by box (undo.js); with none of the box's own left
+  // that way, the Converts'.
   const state = (e) => ({ value: e.value, start: e.selectionStart, end: e.selectionEnd });
   for (const c of boxes) {
     c.history = new BoxHistory();
@@ -88,7 +89,14 @@
   }
   const step = (c, back) => {
     const to = c.history.step(back, state(c.element));
-    if (to === null) return;
+    if (to === null) {
+      boxes.forEach(copyIn);
+      if (engine.stepConverts(back)) {
+        copyOut();
+        capitals();
+      }
+      return;
+    }
     c.element.value = to.value;
     c.element.setSelectionRange(to.start, to.end);
   };

@@ -341,6 +341,64 @@ void FormWindow::Layout(UINT dpi, bool size_window) {
   }
 }
 
+void FormWindow::ShowBoxMenu(HWND box, POINT at) {
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const auto length = static_cast<DWORD>(GetWindowTextLengthW(box));
+  const bool selected = start != end;
+  // The system's own menu of a text box, but for Undo, which reaches the
+  // Converts too, and Redo.
+  enum : UINT { kUndo = 1, kRedo, kCut, kCopy, kPaste, kDelete, kSelectAll };
+  HMENU menu = CreatePopupMenu();
+  const auto add = [menu](UINT id, const wchar_t* caption, bool enabled) {
+    AppendMenuW(menu, MF_STRING | (enabled ? 0 : MF_GRAYED), id, caption);
+  };
+  add(kUndo, L"&Undo",
+      SendMessageW(box, EM_CANUNDO, 0, 0) != 0 || controller_->CanStepConverts(true));
+  add(kRedo, L"&Redo", controller_->CanStepConverts(false));
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  add(kCut, L"Cu&t", selected);
+  add(kCopy, L"&Copy", selected);
+  add(kPaste, L"&Paste", IsClipboardFormatAvailable(CF_UNICODETEXT) != 0);
+  add(kDelete, L"&Delete", selected);
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  add(kSelectAll, L"Select &All", start != 0 || end != length);
+  if (at.x == -1 && at.y == -1) {
+    // By keyboard: at the caret.
+    GetCaretPos(&at);
+    ClientToScreen(box, &at);
+  }
+  const UINT command = static_cast<UINT>(TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, box, nullptr));
+  DestroyMenu(menu);
+  switch (command) {
+    case kUndo:
+      SendMessageW(box, WM_UNDO, 0, 0);
+      break;
+    case kRedo:
+      controller_->StepConverts(false);
+      break;
+    case kCut:
+      SendMessageW(box, WM_CUT, 0, 0);
+      break;
+    case kCopy:
+      SendMessageW(box, WM_COPY, 0, 0);
+      break;
+    case kPaste:
+      SendMessageW(box, WM_PASTE, 0, 0);
+      break;
+    case kDelete:
+      SendMessageW(box, WM_CLEAR, 0, 0);
+      break;
+    case kSelectAll:
+      SendMessageW(box, EM_SETSEL, 0, -1);
+      break;
+    default:
+      break;
+  }
+}
+
 int FormWindow::IndexOf(HWND control) const {
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     if (controls_[i] == control) return static_cast<int>(i);
@@ -539,6 +597,15 @@ LRESULT FormWindow::HandleEdit(HWND control, UINT message, WPARAM wparam, LPARAM
         }
         // The menu's items follow the selection: select first.
         controller_->ContextMenuOpening(index);
+        ShowBoxMenu(control, POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
+        return 0;
+      }
+      break;
+    case WM_UNDO:
+    case EM_UNDO:
+      // With none of the box's own typing to undo, the last Convert.
+      if (text_box && !SendMessageW(control, EM_CANUNDO, 0, 0)) {
+        return controller_->StepConverts(true) ? TRUE : FALSE;
       }
       break;
     case WM_PASTE:
@@ -560,6 +627,15 @@ LRESULT FormWindow::HandleEdit(HWND control, UINT message, WPARAM wparam, LPARAM
       break;
     case WM_CHAR:
       if (text_box && (wparam == '\r' || wparam == '\n')) return 0;  // Return does nothing
+      // Ctrl+Z undoes, Ctrl+Y and Ctrl+Shift+Z redo a Convert.
+      if (text_box && (wparam == 0x1A || wparam == 0x19)) {
+        if (wparam == 0x1A && GetKeyState(VK_SHIFT) >= 0) {
+          SendMessageW(control, WM_UNDO, 0, 0);
+        } else {
+          controller_->StepConverts(false);
+        }
+        return 0;
+      }
       break;
     case WM_NCDESTROY:
       RemoveWindowSubclass(control, EditProc, static_cast<UINT_PTR>(index));

@@ -53,6 +53,8 @@ class FormWindow final : public FormView {
   void ShowReport(TextView report) override;
   void FocusAndSelect(int control, int start, int length) override;
   int IndexOf(HWND control) const;
+  // The menu of text box `box` at screen point `at` (-1, -1: by keyboard).
+  void ShowBoxMenu(HWND box, POINT at);
 
   HWND hwnd_ = nullptr;
   std::array<HWND, form::kControls.size()> controls_{};

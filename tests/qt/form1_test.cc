@@ -338,6 +338,59 @@ class Form1Test : public QObject {
     QVERIFY(reports_.empty());
   }
 
+  // Undo in a box with none of its own typing left restores every row as
+  // it was before the Convert; redo gives the Convert's rows back. Steps:
+  // text typed at the Ascii row's end, "<" or ">" by key, "menu<" or
+  // "menu>" by the context menu; `ascii` is tAsc after them.
+  void undoAConvert_data() {
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("ascii");
+    QTest::addColumn<QString>("decimal");
+    QTest::newRow("undo") << QStringList{"<"} << "Hello!"
+                          << "  65";
+    QTest::newRow("undo, redo") << QStringList{"<", ">"} << "A"
+                                << "65";
+    QTest::newRow("own typing first") << QStringList{"x", "<"} << "A"
+                                      << "65";
+    QTest::newRow("then the Convert") << QStringList{"x", "<", "<"} << "Hello!"
+                                      << "  65";
+    QTest::newRow("the menu's Undo") << QStringList{"menu<"} << "Hello!"
+                                     << "  65";
+    QTest::newRow("the menu's Redo") << QStringList{"<", "menu>"} << "A"
+                                     << "65";
+  }
+  void undoAConvert() {
+    QFETCH(QStringList, steps);
+    QLineEdit* asc = form_->TextBox(Field::tAsc);
+    form_->TextBox(Field::tDec)->setText(QStringLiteral("  65"));
+    QTest::mouseClick(form_->findChild<QPushButton*>(QStringLiteral("dec")), Qt::LeftButton);
+    asc->setFocus(Qt::OtherFocusReason);
+    asc->end(false);
+    for (const QString& step : steps) {
+      if (step == QStringLiteral("<")) {
+        QTest::keyClick(asc, Qt::Key_Z, Qt::ControlModifier);
+      } else if (step == QStringLiteral(">")) {
+        QTest::keyClick(asc, Qt::Key_Y, Qt::ControlModifier);
+      } else if (step.startsWith(QStringLiteral("menu"))) {
+        QContextMenuEvent open(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                               asc->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(asc, &open);
+        QMenu* menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr);
+        QAction* action =
+            MenuAction(menu, step.endsWith(QLatin1Char('<')) ? QStringLiteral("&Undo")
+                                                             : QStringLiteral("&Redo"));
+        QVERIFY(action != nullptr && action->isEnabled());
+        action->trigger();
+        menu->close();
+      } else {
+        QTest::keyClicks(asc, step);
+      }
+    }
+    QTEST(asc->text(), "ascii");
+    QTEST(form_->TextBox(Field::tDec)->text(), "decimal");
+  }
+
   void errorReportKeepsTheWindowRunning() {
     SetFields({"Hello!", "72 101", "48 65", "48 65", "abc"});
     QTest::mouseClick(form_->findChild<QPushButton*>(QStringLiteral("dec")), Qt::LeftButton);

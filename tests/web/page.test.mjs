@@ -175,16 +175,21 @@ for (const { name: browserName, options, launch } of browsers) {
       }
     });
 
-    test("undo in a box undoes that box's typing alone", async () => {
+    test("undo in a box undoes that box's typing, then the Convert", async () => {
       const page = await open(browser, single);
       const control = browserName === "webkit" && process.platform === "darwin" ? "Meta" : "Control";
       await page.click(by("Decimal codes"));
       await page.keyboard.type("65");
       await page.click(by("Convert decimal codes"));
+      // With none of the box's own typing left, the Convert is undone and
+      // redone.
       await page.click(by("Ascii text"));
       await chord(page, [control], "z");
-      assert.deepEqual([(await rows(page)).decimal, (await rows(page)).ascii], ["65", "A"]);
+      assert.deepEqual([(await rows(page)).decimal, (await rows(page)).ascii], ["65", "Hello!"]);
       assert.equal((await focused(page)).name, "Ascii text");
+      await chord(page, [control], "y");
+      assert.equal((await rows(page)).ascii, "A");
+      await chord(page, [control], "z");
       // In the box typed in, undo and redo step through its own typing.
       await page.click(by("Decimal codes"));
       await page.keyboard.press("End");
@@ -193,8 +198,8 @@ for (const { name: browserName, options, launch } of browsers) {
       assert.equal((await rows(page)).decimal, "65");
       await chord(page, [control, "Shift"], "z");
       assert.equal((await rows(page)).decimal, "65 66");
-      // A Convert's rewrite starts the box's history afresh: what was typed
-      // there before it does not come back.
+      // Undo gives back the rows as the Convert found them, and starts the
+      // boxes' histories afresh: the typing before it does not come back.
       await page.click(by("Ascii text"));
       await page.keyboard.type("Hi");
       await page.click(by("Decimal codes"));
@@ -202,7 +207,9 @@ for (const { name: browserName, options, launch } of browsers) {
       await page.click(by("Convert decimal codes"));
       await page.click(by("Ascii text"));
       await chord(page, [control], "z");
-      assert.equal((await rows(page)).ascii, "B");
+      assert.equal((await rows(page)).ascii, "Hi");
+      await chord(page, [control], "z");
+      assert.equal((await rows(page)).ascii, "Hi");
       await page.close();
     });
 

@@ -244,6 +244,26 @@ type_text "!"
 expect_text tAsc "Hello!" "back from another window, typing goes on at the caret"
 echo "ok: away and back keeps the caret"
 
+# A Convert undone in a box with no typing of its own to undo, by key and
+# by the box's menu, and redone.
+set_field tDec "  65"
+click dec
+expect_text tAsc "A" "Convert decimal codes"
+click tAsc
+expect_focus tAsc "a click"
+keys ctrl+z
+expect_text tAsc "Hello!" "Ctrl+Z undoes the Convert"
+expect_text tDec "  65" "Ctrl+Z gives the source row back untrimmed"
+keys ctrl+y
+expect_text tAsc "A" "Ctrl+Y redoes the Convert"
+keys shift+F10
+sleep 0.5
+keys u
+expect_text tAsc "Hello!" "the menu's Undo undoes the Convert"
+keys ctrl+shift+z
+expect_text tAsc "A" "Ctrl+Shift+Z redoes the Convert"
+echo "ok: a Convert is undone and redone"
+
 # zolm.exe reading what is typed into a console, on this display where
 # Wine's console takes keys.
 timeout 60 "$wine" "$build/zolm-tests.exe" --gtest_filter=CliTest.ConsoleInput >"$work/console" 2>&1 ||
