@@ -20,14 +20,19 @@ function zolmBind(m) {
   // anything else unit by unit.
   const encoder = new TextEncoder();
   let bytes = new Uint8Array(1024);
-  const give = (text) => {
-    const at = m._zolm_input(text.length) >> 1;
-    if (text.length <= 64) {
-      // Short texts unit by unit: the encoder's call costs more.
+  const give = (text, more = "") => {
+    const length = text.length + more.length;
+    const at = m._zolm_input(length) >> 1;
+    if (length <= 64) {
+      // Short texts unit by unit: the encoder's call costs more. Two texts
+      // go in one after the other, never joined (a joined string is copied
+      // flat at its first read).
       const heap = m.HEAPU16;
       for (let i = 0; i < text.length; ++i) heap[at + i] = text.charCodeAt(i);
+      for (let i = 0; i < more.length; ++i) heap[at + text.length + i] = more.charCodeAt(i);
       return;
     }
+    text += more;
     if (bytes.length < text.length) bytes = new Uint8Array(text.length * 2);
     const { read, written } = encoder.encodeInto(text, bytes.subarray(0, text.length));
     const heap = m.HEAPU16;
@@ -47,6 +52,10 @@ function zolmBind(m) {
     return new TextDecoder().decode(bytes.subarray(pointer, end));
   };
   const form = JSON.parse(utf8(m._zolm_form()));
+  const fieldCount = form.fields.length;
+  // zolm_convert's result stays where it is; memory that grows only moves
+  // the views over it.
+  const resultAt = m._zolm_result() >> 2;
   return {
     // The form table: title, sizes in twips, controls in tab order, fields.
     form,
@@ -106,21 +115,25 @@ function zolmBind(m) {
     // `source` itself where the source row is as given), and `failure`:
     // null, or the error with its parts.
     convert(control, source, radix) {
-      give(source + radix);
+      give(source, radix);
       const number = m._zolm_convert(control, source.length);
-      const at = m._zolm_result() >> 2;
+      // Read straight off the header: a call on a short row costs little
+      // more than these reads.
       const header = m.HEAP32;
+      const at = resultAt;
       const written = header[at];
-      const fieldCount = form.fields.length;
-      const lengths = header.subarray(at + 2, at + 2 + fieldCount);
       let total = 0;
-      for (const length of lengths) if (length > 0) total += length;
-      const ascii = total > 0 ? asciiDecoder.decode(m.HEAPU8.subarray(header[at + 1], header[at + 1] + total)) : "";
+      for (let field = 0; field < fieldCount; ++field) {
+        const length = header[at + 2 + field];
+        if (length > 0) total += length;
+      }
+      const from = header[at + 1];
+      const ascii = total > 0 ? asciiDecoder.decode(m.HEAPU8.subarray(from, from + total)) : "";
       const texts = new Array(fieldCount);
       let offset = 0;
       for (let field = 0; field < fieldCount; ++field) {
         if ((written & (1 << field)) === 0) continue;
-        const length = lengths[field];
+        const length = header[at + 2 + field];
         if (length >= 0) {
           texts[field] = ascii.slice(offset, offset + length);
           offset += length;
