@@ -1,6 +1,9 @@
 #include "engine/code_links.h"
 
 #include <algorithm>
+#include <string_view>
+
+#include "engine/error_text.h"
 
 namespace zolm {
 
@@ -59,6 +62,104 @@ std::optional<TextRange> CodesIn(Field field, TextView text, CodeSpan span) {
     if (code == span.first) range.start = at + 1;
   }
   return range;
+}
+
+namespace {
+
+void Append(Text& out, std::string_view ascii) {
+  out.append(ascii.begin(), ascii.end());
+}
+
+void AppendNumber(Text& out, unsigned n) {
+  char16_t digits[10];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char16_t>(u'0' + n % 10);
+    n /= 10;
+  } while (n != 0);
+  while (count > 0) out.push_back(digits[--count]);
+}
+
+// U+ and at least four hex digits.
+void AppendCodePoint(Text& out, char32_t point) {
+  Append(out, "U+");
+  int digits = 4;
+  while (digits < 6 && (point >> (4 * digits)) != 0) ++digits;
+  for (int i = digits - 1; i >= 0; --i)
+    out.push_back(u"0123456789ABCDEF"[(point >> (4 * i)) & 0xF]);
+}
+
+bool High(char16_t unit) {
+  return unit >= 0xD800 && unit < 0xDC00;
+}
+bool Low(char16_t unit) {
+  return unit >= 0xDC00 && unit < 0xE000;
+}
+
+// Code `code` of `field`'s row.
+TextView CodeText(const std::array<TextView, kFieldCount>& rows, Field field, int code) {
+  const TextView row = rows[static_cast<std::size_t>(field)];
+  const std::optional<TextRange> range = CodesIn(field, row, {code, code});
+  if (!range) return {};
+  return row.substr(static_cast<std::size_t>(range->start),
+                    static_cast<std::size_t>(range->end - range->start));
+}
+
+}  // namespace
+
+Text CodeLine(const std::array<TextView, kFieldCount>& rows, Field field, int start, int end) {
+  const std::optional<CodeSpan> span =
+      CodesCovered(field, rows[static_cast<std::size_t>(field)], start, end);
+  if (!span) return {};
+  const int count = CodeCount(field, rows[static_cast<std::size_t>(field)]);
+  Text line;
+  const int code = span->first;
+  Append(line, span->first != span->last ? "Codes " : "Code ");
+  AppendNumber(line, static_cast<unsigned>(code + 1));
+  if (span->first != span->last) {
+    line += u'-';
+    AppendNumber(line, static_cast<unsigned>(span->last + 1));
+  }
+  Append(line, " of ");
+  AppendNumber(line, static_cast<unsigned>(count));
+  if (span->first != span->last) return line;
+  Append(line, ": ");
+  const TextView ascii = rows[static_cast<std::size_t>(Field::tAsc)];
+  if (code >= static_cast<int>(ascii.size())) {
+    // The rows are not one text's codes: what there is, without a character.
+    line += CodeText(rows, field, code);
+    return line;
+  }
+  const auto at = static_cast<std::size_t>(code);
+  const char16_t unit = ascii[at];
+  Text shown(1, unit);
+  char32_t point = unit;
+  if (High(unit) && at + 1 < ascii.size() && Low(ascii[at + 1])) {
+    shown.push_back(ascii[at + 1]);
+    point = 0x10000 + ((unit - 0xD800) << 10) + (ascii[at + 1] - 0xDC00);
+  } else if (Low(unit) && at > 0 && High(ascii[at - 1])) {
+    shown.insert(shown.begin(), ascii[at - 1]);
+    point = 0x10000 + ((ascii[at - 1] - 0xD800) << 10) + (unit - 0xDC00);
+  } else if (High(unit) || Low(unit)) {
+    shown = u"\uFFFD";  // half of no pair
+  }
+  line += unit == u' ' ? Text(u"\u2420") : VisibleText(shown);
+  line += u' ';
+  if (Asc(TextView(&unit, 1)) == 63 && unit != u'?') {
+    AppendCodePoint(line, point);
+    Append(line, " has no Windows-1252 code: counted as 63 (?)");
+    return line;
+  }
+  line += CodeText(rows, Field::tDec, code);
+  line += u' ';
+  line += CodeText(rows, Field::tHex, code);
+  line += u' ';
+  line += CodeText(rows, Field::tCus, code);
+  Append(line, " (radix ");
+  line += rows[static_cast<std::size_t>(Field::tBase)];
+  Append(line, ") ");
+  AppendCodePoint(line, point);
+  return line;
 }
 
 }  // namespace zolm

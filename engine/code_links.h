@@ -10,6 +10,7 @@
 #ifndef ZOLM_ENGINE_CODE_LINKS_H_
 #define ZOLM_ENGINE_CODE_LINKS_H_
 
+#include <array>
 #include <optional>
 
 #include "engine/value_rules.h"
@@ -48,6 +49,19 @@ std::optional<CodeSpan> CodesCovered(Field field, TextView text, int start, int 
 // first unit of the first to the end of the last, the codes past the row's
 // last left out; nullopt when the row holds none of them.
 std::optional<TextRange> CodesIn(Field field, TextView text, CodeSpan span);
+
+// The line that names the code a caret or selection [start, end) of
+// `field`'s row covers, `rows` (by Field) being as a Convert left them:
+//   Code 7 of 12: o 111 6F 6F (radix 16) U+006F
+// the code's number and the count, the character (a control as its
+// picture, a space as U+2420), its decimal and hex codes, the Custom row's
+// code with the radix field's text, and its code point. A character with no
+// Windows-1252 code, which every row counts as 63, says so:
+//   Code 2 of 4: ā U+0101 has no Windows-1252 code: counted as 63 (?)
+// (each half of a surrogate pair naming the pair's character and code
+// point). A selection of several codes names them, "Codes 2-4 of 12". Empty
+// for a row with no codes.
+Text CodeLine(const std::array<TextView, kFieldCount>& rows, Field field, int start, int end);
 
 }  // namespace zolm
 

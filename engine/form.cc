@@ -14,6 +14,7 @@ constexpr int kFirstBox = IndexOf("tCus");
 constexpr int kFirstButton = IndexOf("cus");
 constexpr int kRadix = IndexOf("tBase");
 constexpr int kCredit = IndexOf("Label4");
+constexpr int kCodeLine = IndexOf("CodeLine");
 constexpr int kRowPitch = At(IndexOf("tHex")).top - At(kFirstBox).top;  // twips
 constexpr int kCaptionGap = 30;                                         // twips, 2 px at 96 DPI
 
@@ -34,7 +35,7 @@ Placement Place(const FontMetrics& m) {
   int widest_button = 0;
   for (int i = 0; i < kControlCount; ++i) {
     const int width = m.caption_widths[static_cast<std::size_t>(i)];
-    if (At(i).kind == Kind::kLabel && i != kCredit)
+    if (At(i).kind == Kind::kLabel && i != kCredit && i != kCodeLine)
       widest_caption = std::max(widest_caption, width);
     if (At(i).kind == Kind::kButton) widest_button = std::max(widest_button, width);
   }
@@ -65,6 +66,13 @@ Placement Place(const FontMetrics& m) {
     if (i == kCredit) {
       r.top += credit_shift;
       r.width = credit_width;
+      r.height = credit_height;
+    } else if (i == kCodeLine) {
+      // From a caption's gap past the credit to the boxes' right edge.
+      r.top += credit_shift;
+      r.left = std::max(r.left, credit.left + credit_width + px(At(kCodeLine).left) -
+                                    px(At(kCredit).left + At(kCredit).width));
+      r.width = box.left + box_shift + box.width - r.left;
       r.height = credit_height;
     } else {
       r.top += (c.top - At(kFirstBox).top) / kRowPitch * row_growth;

@@ -43,7 +43,8 @@ struct Control {
 };
 
 // The controls in tab order; the index is the tab index. Labels take no
-// focus; no caption carries an access key. A caption label's box reaches
+// focus; no caption carries an access key; a label with an accessible name
+// is a line the window writes, read out politely when it changes. A caption label's box reaches
 // under its row's text box, which is drawn over it.
 inline constexpr auto kControls = std::to_array<Control>({
     {"tCus", Kind::kTextBox, nullptr, "Custom codes", 840, 120, 7455, 285, Field::tCus},
@@ -78,6 +79,9 @@ inline constexpr auto kControls = std::to_array<Control>({
      {},
      Row::kCustom},
     {"Label5", Kind::kLabel, "Custom", nullptr, 120, 120, 1215, 255},
+    // The code line (FormController::CodeLineAt), empty until there is a
+    // code to name; right of the credit, as far as the boxes reach.
+    {"CodeLine", Kind::kLabel, "", "Code at the caret", 3375, 1920, 4920, 255},
 });
 
 inline constexpr int kControlCount = static_cast<int>(kControls.size());

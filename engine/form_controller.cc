@@ -1,5 +1,6 @@
 #include "engine/form_controller.h"
 
+#include "engine/code_links.h"
 #include "engine/convert_commands.h"
 #include "engine/error_text.h"
 #include "engine/form.h"
@@ -90,8 +91,13 @@ void FormController::Click(int control) {
   FormTexts before = ReadAll(fields_);
   // The window goes on with the fields as the command left them.
   const ConvertOutcome outcome = RunConvert(*row, fields_);
-  if (ReadAll(fields_) != before) history_.Converted(std::move(before));
-  if (outcome.error == 0) return;
+  FormTexts after = ReadAll(fields_);
+  if (after != before) history_.Converted(std::move(before));
+  linked_.reset();
+  if (outcome.error == 0) {
+    linked_ = std::move(after);
+    return;
+  }
   view_.ShowReport(outcome.report);
   if (!outcome.selection) return;
   // The window moves the focus there itself: the focus rule must select
@@ -105,10 +111,18 @@ void FormController::Click(int control) {
 bool FormController::StepConverts(bool back) {
   std::optional<FormTexts> to = history_.Step(back, ReadAll(fields_));
   if (!to) return false;
+  linked_.reset();
   for (const Field field : kAllFields) {
     fields_.WriteTextFrom(field, (*to)[static_cast<std::size_t>(field)]);
   }
   return true;
+}
+
+Text FormController::CodeLineAt(int control, int start, int end) {
+  if (!IsTextBox(control) || !linked_ || ReadAll(fields_) != *linked_) return {};
+  std::array<TextView, kFieldCount> rows;
+  for (std::size_t i = 0; i < kFieldCount; ++i) rows[i] = (*linked_)[i];
+  return CodeLine(rows, *form::At(control).field, start, end);
 }
 
 void FormController::RunFocusRule(int control) {

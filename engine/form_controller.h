@@ -107,6 +107,12 @@ class FormController {
   bool StepConverts(bool back);
   bool CanStepConverts(bool back) const { return history_.CanStep(back); }
 
+  // The code line (CodeLine) for the caret or selection [start, end) in the
+  // text box with tab index `control`, while the five texts are as the last
+  // Convert that succeeded left them; empty once any of them has changed
+  // (until the next Convert), and for other controls.
+  Text CodeLineAt(int control, int start, int end);
+
   // The focus events, as FocusRuleTiming takes them; those that call for
   // the focus rule run it on the control's field at once and answer true,
   // but for FocusArrived: it answers true when the face is to call
@@ -126,6 +132,7 @@ class FormController {
   FormView& view_;
   FocusRuleTiming timing_;
   ConvertHistory history_;
+  std::optional<FormTexts> linked_;  // the texts after the last Convert that succeeded
 };
 
 }  // namespace zolm

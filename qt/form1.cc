@@ -280,6 +280,16 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
   fields_ = std::make_unique<TextBoxFields>(text_boxes_);
   controller_ = std::make_unique<FormController>(*fields_, *this);
 
+  code_line_ = static_cast<QLabel*>(controls_[static_cast<std::size_t>(form::IndexOf("CodeLine"))]);
+  for (const Field field : kAllFields) {
+    const int index = form::IndexOf(field);
+    QLineEdit* edit = TextBox(field);
+    const auto show = [this, index] { ShowCodeLine(index); };
+    connect(edit, &QLineEdit::cursorPositionChanged, this, show);
+    connect(edit, &QLineEdit::selectionChanged, this, show);
+    connect(edit, &QLineEdit::textChanged, this, show);
+  }
+
   TextBox(Field::tCus)->setFocus(Qt::OtherFocusReason);
 }
 
@@ -343,11 +353,27 @@ int Form1::ControlIndex(const QObject* control) const {
   return -1;
 }
 
+void Form1::ShowCodeLine(int index) {
+  auto* edit = static_cast<QLineEdit*>(controls_[static_cast<std::size_t>(index)]);
+  if (!edit->hasFocus()) return;
+  const int start = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+  const int end = edit->hasSelectedText() ? edit->selectionEnd() : start;
+  const QString line = QString::fromStdU16String(controller_->CodeLineAt(index, start, end));
+  if (line == code_line_->text()) return;
+  code_line_->setText(line);
+  // Its name says what it is; a screen reader reads the line itself here.
+  code_line_->setAccessibleDescription(line);
+}
+
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
   const int index = ControlIndex(watched);
   const bool text_box = qobject_cast<QLineEdit*>(watched) != nullptr;
   switch (event->type()) {
     case QEvent::FocusIn: {
+      if (text_box) {
+        QMetaObject::invokeMethod(
+            this, [this, index] { ShowCodeLine(index); }, Qt::QueuedConnection);
+      }
       const bool by_mouse = static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason;
       if (controller_->FocusArrived(index, by_mouse ? FocusRuleTiming::Arrival::kMousePress
                                                     : FocusRuleTiming::Arrival::kOther)) {

@@ -59,6 +59,9 @@ class Form1 final : public QWidget, public FormView {
   bool eventFilter(QObject* watched, QEvent* event) override;
   // The control's tab index, or -1 for none of the window's.
   int ControlIndex(const QObject* control) const;
+  // The code line for the caret or selection of the text box with tab
+  // index `index`, where that box has the focus.
+  void ShowCodeLine(int index);
 
   std::array<QWidget*, form::kControls.size()> controls_{};  // in tab order
   std::array<QLineEdit*, kFieldCount> text_boxes_{};
@@ -66,6 +69,7 @@ class Form1 final : public QWidget, public FormView {
   std::unique_ptr<FormController> controller_;
   std::unique_ptr<ErrorReporter> reporter_;
   QPoint press_position_;  // of the last left-button press in a text box
+  QLabel* code_line_ = nullptr;
 };
 
 }  // namespace zolm

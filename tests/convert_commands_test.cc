@@ -292,6 +292,52 @@ TEST(CodeLinksTest, CaretsAndSelectionsCoverCodes) {
   }
 }
 
+// The line naming the code at a caret, the rows converted from `text` in
+// the Ascii row (or `decimal` in the Decimal row): a letter, a space, a
+// control, a code above 127, characters without a code (one of them each
+// half of a surrogate pair), a selection of several codes, no codes.
+TEST(CodeLinksTest, TheCodeLineNamesTheCodeAtTheCaret) {
+  const struct {
+    Text text;
+    Text decimal;  // converted from instead, where given
+    Field field;
+    int start, end;
+    Text line;
+  } rows[] = {
+      {u"Hello!", u"", Field::tHex, 4, 4, u"Code 2 of 6: e 101 65 65 (radix 16) U+0065"},
+      {u"Hello!", u"", Field::tAsc, 0, 0, u"Code 1 of 6: H 72 48 48 (radix 16) U+0048"},
+      {u"Hello!", u"", Field::tDec, 2, 2, u"Code 1 of 6: H 72 48 48 (radix 16) U+0048"},
+      {u"Hello!", u"", Field::tCus, 17, 17, u"Code 6 of 6: ! 33 21 21 (radix 16) U+0021"},
+      {u"Hello!", u"", Field::tDec, 0, 6, u"Codes 1-2 of 6"},
+      {u"A B", u"", Field::tAsc, 2, 2, u"Code 2 of 3: \u2420 32 20 20 (radix 16) U+0020"},
+      {u"", u"65 0 66", Field::tDec, 4, 4, u"Code 2 of 3: \u2400 0 00 00 (radix 16) U+0000"},
+      {u"\u20AC", u"", Field::tHex, 0, 0, u"Code 1 of 1: \u20AC 128 80 80 (radix 16) U+20AC"},
+      {u"x\u0101", u"", Field::tDec, 5, 5,
+       u"Code 2 of 2: \u0101 U+0101 has no Windows-1252 code: counted as 63 (?)"},
+      {u"x😀", u"", Field::tHex, 8, 8,
+       u"Code 3 of 3: 😀 U+1F600 has no Windows-1252 code: counted as 63 (?)"},
+      {u"x😀", u"", Field::tHex, 3, 3,
+       u"Code 2 of 3: 😀 U+1F600 has no Windows-1252 code: counted as 63 (?)"},
+  };
+  for (const auto& row : rows) {
+    FieldModel fields;
+    if (row.decimal.empty()) {
+      fields.WriteText(Field::tAsc, row.text);
+      Convert(Row::kAscii, fields);
+    } else {
+      fields.WriteText(Field::tDec, row.decimal);
+      Convert(Row::kDecimal, fields);
+    }
+    std::array<TextView, kFieldCount> texts;
+    for (const Field field : kAllFields)
+      texts[static_cast<std::size_t>(field)] = fields.text(field);
+    EXPECT_EQ(Show(CodeLine(texts, row.field, row.start, row.end)), Show(row.line))
+        << Show(row.text) << " " << FieldName(row.field) << " " << row.start;
+  }
+  std::array<TextView, kFieldCount> none{};
+  EXPECT_EQ(CodeLine(none, Field::tDec, 0, 0), Text());
+}
+
 TEST(ControlPicturesTest, CodesZeroTenThirteenShowAsPicturesAndReadBack) {
   const struct {
     Text codes;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/convert_commands.h"
@@ -25,7 +26,9 @@ TEST(FormTableTest, FieldsAndCommandsBelongToTheirKinds) {
     EXPECT_EQ(form::IndexOf(c.name), i);
     EXPECT_EQ(c.field.has_value(), c.kind == form::Kind::kTextBox);
     EXPECT_EQ(c.row.has_value(), c.kind == form::Kind::kButton);
-    EXPECT_EQ(c.accessible_name != nullptr, c.kind != form::Kind::kLabel);
+    // Labels have none, but for the line the window writes.
+    EXPECT_EQ(c.accessible_name != nullptr,
+              c.kind != form::Kind::kLabel || std::string_view(c.name) == "CodeLine");
     if (c.field) {
       EXPECT_STREQ(FieldName(*c.field), c.name);
       EXPECT_EQ(form::IndexOf(*c.field), i);
@@ -235,6 +238,39 @@ TEST(FormControllerTest, ConvertsUndoAndRedo) {
     EXPECT_EQ(Show(fields.text(Field::tAsc)) + "|" + Show(fields.text(Field::tDec)), row.after);
     EXPECT_EQ(stepped, row.steps);
   }
+}
+
+// The code line while the rows are as a Convert left them, and never once a
+// text has changed since, or after a Convert that failed or an undo.
+TEST(FormControllerTest, TheCodeLineLastsWhileTheRowsAreLinked) {
+  const struct {
+    const char* name;
+    Text decimal;                 // converted from the Decimal row
+    std::optional<Field> edited;  // then a text changed
+    bool undone;
+    Text line;  // for a caret at the Hex row's start
+  } rows[] = {
+      {"linked", u"72 105", std::nullopt, false, u"Code 1 of 2: H 72 48 48 (radix 16) U+0048"},
+      {"a row edited", u"72 105", Field::tAsc, false, u""},
+      {"the radix edited", u"72 105", Field::tBase, false, u""},
+      {"a Convert failed", u"72 300", std::nullopt, false, u""},
+      {"the Convert undone", u"72 105", std::nullopt, true, u""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    FieldModel fields;
+    RecordingView view;
+    FormController controller(fields, view);
+    fields.WriteText(Field::tDec, row.decimal);
+    controller.Click(form::IndexOf("dec"));
+    if (row.edited) fields.WriteText(*row.edited, u"8");
+    if (row.undone) controller.StepConverts(true);
+    EXPECT_EQ(Show(controller.CodeLineAt(form::IndexOf(Field::tHex), 0, 0)), Show(row.line));
+  }
+  // Before any Convert.
+  FieldModel fields;
+  RecordingView view;
+  EXPECT_EQ(Show(FormController(fields, view).CodeLineAt(form::IndexOf(Field::tHex), 0, 0)), "");
 }
 
 // At most ConvertHistory::kDepth Converts back, fewer where their texts are

@@ -104,6 +104,9 @@ function zolmBind(m) {
     // Undo (`back`) or redo of the last Convert or undo: true when the
     // fields changed, to be copied out.
     stepConverts: (back) => m._zolm_step_converts(back ? 1 : 0) !== 0,
+    // The code line for the caret or selection [start, end) of the text box
+    // with tab index `control` ("" while the rows are not linked).
+    codeLine: (control, start, end) => take(m._zolm_code_line(control, start, end)),
     focusArrived: (control, byMousePress) => m._zolm_focus_arrived(control, byMousePress ? 1 : 0) !== 0,
     runFocusRule: (control) => m._zolm_run_focus_rule(control),
     buttonReleased: (control, dragged) => m._zolm_button_released(control, dragged ? 1 : 0) !== 0,

@@ -220,6 +220,11 @@ EMSCRIPTEN_KEEPALIVE void zolm_click(int control) {
   view.Clear();
   controller.Click(control);
 }
+// The code line for the caret or selection [start, end) of the text box
+// with tab index `control`, the fields as zolm_set_shown_text left them.
+EMSCRIPTEN_KEEPALIVE const char16_t* zolm_code_line(int control, int start, int end) {
+  return Give(controller.CodeLineAt(control, start, end));
+}
 // Undo (`back` 1) or redo of a Convert: 1 when the fields changed.
 EMSCRIPTEN_KEEPALIVE int zolm_step_converts(int back) {
   return controller.StepConverts(back != 0);

@@ -49,7 +49,7 @@
       element = document.createElement("span");
       element.textContent = c.caption;
     }
-    if (c.accessibleName) element.setAttribute("aria-label", c.accessibleName);
+    if (c.accessibleName && c.kind !== "label") element.setAttribute("aria-label", c.accessibleName);
     element.id = c.name;
     element.className = c.kind;
     const row = Math.round((c.top - firstBox.top) / pitch);
@@ -59,7 +59,9 @@
     style.setProperty("--y", em(c.top));
     style.setProperty("--w", em(c.width));
     style.setProperty("--h", em(c.height));
-    style.setProperty("--row", 3 * row + (c.kind === "label" ? 1 : c.kind === "textbox" ? 2 : 3));
+    // The code line has a line of its own under the credit when stacked.
+    const place = c.name === "CodeLine" ? 2 : c.kind === "label" ? 1 : c.kind === "textbox" ? 2 : 3;
+    style.setProperty("--row", 3 * row + place);
     style.setProperty("--column", beside ? "2" : c.kind === "textbox" && row === 0 ? "1" : "1 / -1");
     c.element = element;
   }
@@ -291,6 +293,32 @@
     });
   }
   document.addEventListener("pointerup", () => (pressed = null));
+
+  // The code line: the code at the caret while the rows are as the last
+  // Convert left them. A screen reader hears it, politely, once the caret
+  // rests, from a status of its own.
+  const codeLine = named("CodeLine");
+  codeLine.element.setAttribute("aria-hidden", "true");
+  const status = document.createElement("div");
+  status.setAttribute("role", "status");
+  status.setAttribute("aria-label", codeLine.accessibleName);
+  status.className = "unseen";
+  page.after(status);
+  let speak = 0;
+  const showCodeLine = () => {
+    const c = boxes.find((b) => b.element === document.activeElement);
+    if (!c) return;
+    boxes.forEach(copyIn);
+    const line = engine.codeLine(c.index, c.element.selectionStart, c.element.selectionEnd);
+    if (codeLine.element.textContent === line) return;
+    codeLine.element.textContent = line;
+    clearTimeout(speak);
+    speak = setTimeout(() => (status.textContent = line), 700);
+  };
+  document.addEventListener("selectionchange", showCodeLine);
+  for (const c of boxes) {
+    for (const type of ["select", "keyup", "pointerup", "input"]) c.element.addEventListener(type, showCodeLine);
+  }
 
   copyOut();
   capitals();

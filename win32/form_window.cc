@@ -257,9 +257,11 @@ int FormWindow::Run() {
     const bool repeated_return = message.message == WM_KEYDOWN && message.wParam == VK_RETURN &&
                                  (message.lParam & (1 << 30)) != 0;
     if (repeated_return) continue;
-    if (IsDialogMessageW(hwnd_, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    if (!IsDialogMessageW(hwnd_, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    ShowCodeLine();
   }
   return static_cast<int>(message.wParam);
 }
@@ -339,6 +341,20 @@ void FormWindow::Layout(UINT dpi, bool size_window) {
     SendMessageW(hwnd_, WM_SETICON, static_cast<WPARAM>(which), reinterpret_cast<LPARAM>(*icon));
     if (old_icon != nullptr) DestroyIcon(old_icon);
   }
+}
+
+void FormWindow::ShowCodeLine() {
+  HWND focus = GetFocus();
+  const int index = IndexOf(focus);
+  if (index < 0 || form::At(index).kind != form::Kind::kTextBox) return;
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessageW(focus, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const CodeLineState state{index, static_cast<int>(start), static_cast<int>(end), text_changes_};
+  if (state == code_line_state_) return;
+  code_line_state_ = state;
+  const Text line = controller_->CodeLineAt(index, state.start, state.end);
+  SetWindowTextW(controls_[static_cast<std::size_t>(form::IndexOf("CodeLine"))], Wide(line));
 }
 
 void FormWindow::ShowBoxMenu(HWND box, POINT at) {
@@ -450,6 +466,7 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
       }
       if (HIWORD(wparam) == BN_CLICKED) controller_->Click(id - kFirstControlId);
+      if (HIWORD(wparam) == EN_CHANGE) ++text_changes_;
       return 0;
     }
     case kRunFocusRule:

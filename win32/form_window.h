@@ -55,6 +55,9 @@ class FormWindow final : public FormView {
   int IndexOf(HWND control) const;
   // The menu of text box `box` at screen point `at` (-1, -1: by keyboard).
   void ShowBoxMenu(HWND box, POINT at);
+  // The code line for the focused text box's caret or selection, once its
+  // place or a text has changed since the last time.
+  void ShowCodeLine();
 
   HWND hwnd_ = nullptr;
   std::array<HWND, form::kControls.size()> controls_{};
@@ -68,6 +71,15 @@ class FormWindow final : public FormView {
   UINT dpi_ = 96;
   POINT press_{};  // the last left-button press in a text box
   bool arriving_by_mouse_ = false;
+  struct CodeLineState {
+    int control = -1;
+    int start = 0;
+    int end = 0;
+    unsigned text_changes = 0;
+    friend bool operator==(const CodeLineState&, const CodeLineState&) = default;
+  };
+  CodeLineState code_line_state_;  // what the code line was last shown for
+  unsigned text_changes_ = 0;      // of every text box, counted
 };
 
 }  // namespace zolm::win32

@@ -138,7 +138,7 @@ class Form1Test : public QObject {
     const QWidget* radix = form_->TextBox(Field::tBase);
     QCOMPARE(form_->size(), QSize(676 + radix->x() + radix->width() - 616 - 33, 147));
     QCOMPARE(form_->minimumSize(), form_->maximumSize());
-    QCOMPARE(form_->findChildren<QWidget*>().size(), 14);
+    QCOMPARE(form_->findChildren<QWidget*>().size(), form::kControlCount);
     // A text box is drawn over the caption label whose box reaches under it.
     const QList<QObject*> stack = form_->children();
     QVERIFY(stack.indexOf(form_->findChild<QLabel*>(QStringLiteral("Label5"))) <
@@ -184,7 +184,8 @@ class Form1Test : public QObject {
       if (auto* label = qobject_cast<QLabel*>(control)) text = label->text();
       if (auto* button = qobject_cast<QPushButton*>(control)) text = button->text();
       QVERIFY2(control->width() >= font.horizontalAdvance(text), qPrintable(name));
-      QVERIFY2(control->height() >= font.height() + (text.isEmpty() ? 4 : 0), qPrintable(name));
+      const bool box = qobject_cast<QLineEdit*>(control) != nullptr;
+      QVERIFY2(control->height() >= font.height() + (box ? 4 : 0), qPrintable(name));
       for (QWidget* other : controls) {
         if (other != control) {
           QVERIFY2(!covered(control).intersects(covered(other)),
@@ -336,6 +337,31 @@ class Form1Test : public QObject {
     QTest::mouseClick(form_->findChild<QPushButton*>(button), Qt::LeftButton);
     QCOMPARE(Fields(), after);
     QVERIFY(reports_.empty());
+  }
+
+  // The line right of the credit names the code at the caret while the rows
+  // are as the Convert left them, and nothing once one is edited.
+  void codeLineNamesTheCode() {
+    auto* line = form_->findChild<QLabel*>(QStringLiteral("CodeLine"));
+    const QWidget* credit = form_->findChild<QLabel*>(QStringLiteral("Label4"));
+    const QWidget* box = form_->TextBox(Field::tDec);
+    QVERIFY(line != nullptr && line->text().isEmpty());
+    QCOMPARE(line->y(), credit->y());
+    QVERIFY(line->x() >= credit->x() + credit->width());
+    QCOMPARE(line->x() + line->width(), box->x() + box->width());
+    QCOMPARE(line->accessibleName(), QStringLiteral("Code at the caret"));
+    form_->TextBox(Field::tDec)->setText(QStringLiteral("72 105"));
+    QTest::mouseClick(form_->findChild<QPushButton*>(QStringLiteral("dec")), Qt::LeftButton);
+    QLineEdit* hex = form_->TextBox(Field::tHex);
+    hex->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(line->text(), QStringLiteral("Codes 1-2 of 2"));
+    QTest::keyClick(hex, Qt::Key_End);
+    QCOMPARE(line->text(), QStringLiteral("Code 2 of 2: i 105 69 69 (radix 16) U+0069"));
+    QCOMPARE(line->accessibleDescription(), line->text());
+    QTest::keyClick(hex, Qt::Key_Home);
+    QCOMPARE(line->text(), QStringLiteral("Code 1 of 2: H 72 48 48 (radix 16) U+0048"));
+    QTest::keyClicks(hex, QStringLiteral("4"));
+    QCOMPARE(line->text(), QString());
   }
 
   // Undo in a box with none of its own typing left restores every row as

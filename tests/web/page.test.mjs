@@ -160,6 +160,23 @@ for (const { name: browserName, options, launch } of browsers) {
       await page.close();
     });
 
+    test("the code line names the code at the caret until an edit, and is heard once it rests", async () => {
+      const page = await open(browser, single);
+      await setRows(page, { decimal: "72 105" });
+      await page.click(by("Convert decimal codes"));
+      await page.click(by("Hex codes"));
+      await page.keyboard.press("End");
+      const line = () => page.evaluate(() => [document.getElementById("CodeLine").textContent,
+                                              document.querySelector('[role="status"]').textContent]);
+      await page.waitForFunction(() => document.getElementById("CodeLine").textContent.startsWith("Code 2"));
+      const want = "Code 2 of 2: i 105 69 69 (radix 16) U+0069";
+      assert.equal((await line())[0], want);
+      await page.waitForFunction((w) => document.querySelector('[role="status"]').textContent === w, {}, want);
+      await page.keyboard.type("4");
+      await page.waitForFunction(() => document.getElementById("CodeLine").textContent === "");
+      await page.close();
+    });
+
     test("a click anywhere on a box goes to the box", async () => {
       for (const width of [1100, 1600]) {
         const page = await open(browser, single, { width, height: 600 });

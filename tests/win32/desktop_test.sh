@@ -264,6 +264,18 @@ keys ctrl+shift+z
 expect_text tAsc "A" "Ctrl+Shift+Z redoes the Convert"
 echo "ok: a Convert is undone and redone"
 
+# The code line names the code at the caret while the rows are linked.
+click ascc
+click tAsc
+expect_focus tAsc "a click"
+keys End
+codeline_is() { grep -qx "codeline $1" "$work/state"; }
+until_state "the code line does not name the last code" codeline_is "Code 1 of 1: A 65 41 41 (radix 16) U+0041"
+keys BackSpace
+no_codeline() { ! grep -q "^codeline" "$work/state"; }
+until_state "an edit does not end the code line" no_codeline
+echo "ok: the code line names the code at the caret, until an edit"
+
 # zolm.exe reading what is typed into a console, on this display where
 # Wine's console takes keys.
 timeout 60 "$wine" "$build/zolm-tests.exe" --gtest_filter=CliTest.ConsoleInput >"$work/console" 2>&1 ||

@@ -2,6 +2,7 @@
 // accessibility client would, for the end-to-end test under Wine. Prints
 // one line per fact, UTF-8:
 //   probe state   focus NAME, then NAME START END TEXT for each text box,
+//                 codeline TEXT while the code line shows something,
 //                 and report TEXT while an error report is shown
 //                 default NAME for a button with the default-button look
 //   probe places  client X Y W H, then NAME X Y W H for each control, in
@@ -243,6 +244,9 @@ int main(int argc, char** argv) {
     const auto selection = static_cast<DWORD>(SendMessageW(edit, EM_GETSEL, 0, 0));
     std::printf("%s %u %u %s\n", zolm::form::kControls[i].name, LOWORD(selection),
                 HIWORD(selection), Utf8(TextOf(edit)).c_str());
+  }
+  if (const std::wstring line = TextOf(control_named("CodeLine")); !line.empty()) {
+    std::printf("codeline %s\n", Utf8(line).c_str());
   }
   for (std::size_t i = 0; i < zolm::form::kControls.size(); ++i) {
     if (zolm::form::kControls[i].kind != zolm::form::Kind::kButton) continue;
