@@ -43,8 +43,15 @@ for file in zolm-converter.exe zolm.exe LICENSE.txt; do
   [ -f "$folder/$file" ] || fail "not installed: $folder/$file"
 done
 [ -f "$shortcut" ] || fail "no Start-menu shortcut at $shortcut"
-entry >"$work/entry"
-grep -q "DisplayName *REG_SZ *Zolm Converter$" "$work/entry" || fail "no installed-programs entry"
+# The entry as the registry gives it, read again for a while: on a loaded
+# machine a read just after msiexec has once found no entry.
+for _ in $(seq 50); do
+  entry >"$work/entry"
+  grep -q "DisplayName *REG_SZ *Zolm Converter$" "$work/entry" && break
+  sleep 0.2
+done
+grep -q "DisplayName *REG_SZ *Zolm Converter$" "$work/entry" ||
+  fail "no installed-programs entry: $(grep -c . "$work/entry") lines of entries: $(grep -i -m3 'zolm' "$work/entry" | tr '\n' ';')"
 grep -q "DisplayVersion *REG_SZ *$version$" "$work/entry" || fail "the entry's version"
 grep -q "Publisher *REG_SZ *The Zolm Converter developers$" "$work/entry" || fail "the publisher"
 grep -q "ProductIcon *REG_SZ .*ZolmIcon.ico$" "$work/entry" || fail "the entry's icon"
