@@ -1,6 +1,7 @@
 #include "engine/code_links.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string_view>
 
 #include "engine/error_text.h"
@@ -160,6 +161,48 @@ Text CodeLine(const std::array<TextView, kFieldCount>& rows, Field field, int st
   Append(line, ") ");
   AppendCodePoint(line, point);
   return line;
+}
+
+std::vector<TextRange> NoCodeRuns(TextView ascii) {
+  std::vector<TextRange> runs;
+  for (std::size_t at = 0; at < ascii.size(); ++at) {
+    const char16_t unit = ascii[at];
+    if (unit == u'?' || Asc(TextView(&unit, 1)) != 63) continue;
+    const int here = static_cast<int>(at);
+    if (!runs.empty() && runs.back().end == here) {
+      runs.back().end = here + 1;
+    } else {
+      runs.push_back({here, here + 1});
+    }
+  }
+  return runs;
+}
+
+namespace {
+
+double Luminance(Colour colour) {
+  const auto channel = [colour](int shift) {
+    const double c = ((colour >> shift) & 0xFF) / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(16) + 0.7152 * channel(8) + 0.0722 * channel(0);
+}
+
+}  // namespace
+
+double ContrastRatio(Colour a, Colour b) {
+  const double la = Luminance(a);
+  const double lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+MarkColours MarkColoursFor(Colour box, Colour text) {
+  constexpr MarkColours kLight{0xFFE08A, 0xA05A00};
+  constexpr MarkColours kDark{0x5C4300, 0xFFB84D};
+  for (const MarkColours& pair : {kLight, kDark}) {
+    if (ContrastRatio(text, pair.back) >= 4.5 && ContrastRatio(box, pair.line) >= 3) return pair;
+  }
+  return {box, text};
 }
 
 }  // namespace zolm

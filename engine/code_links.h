@@ -11,7 +11,9 @@
 #define ZOLM_ENGINE_CODE_LINKS_H_
 
 #include <array>
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "engine/value_rules.h"
 
@@ -62,6 +64,30 @@ std::optional<TextRange> CodesIn(Field field, TextView text, CodeSpan span);
 // point). A selection of several codes names them, "Codes 2-4 of 12". Empty
 // for a row with no codes.
 Text CodeLine(const std::array<TextView, kFieldCount>& rows, Field field, int start, int end);
+
+// The runs of `ascii`, an Ascii row, whose characters have no Windows-1252
+// code and count as 63 (both halves of a surrogate pair in one run).
+std::vector<TextRange> NoCodeRuns(TextView ascii);
+
+// A colour as 0xRRGGBB.
+using Colour = std::uint32_t;
+
+// WCAG's contrast ratio of two colours, 1 to 21.
+double ContrastRatio(Colour a, Colour b);
+
+// How a face marks linked codes over a box drawn in `text` on `box`: the
+// marked codes on `back`, with a bar under them in `line`, and the
+// characters without a code with that bar alone. Amber, apart from any
+// selection: for a light box or a dark one, text on `back` keeps 4.5:1 and
+// `line` stands 3:1 from the box. Where neither pair holds that (a
+// high-contrast scheme of other colours) nothing is filled, and the bar is
+// drawn in the text's colour.
+struct MarkColours {
+  Colour back = 0;
+  Colour line = 0;
+  friend bool operator==(const MarkColours&, const MarkColours&) = default;
+};
+MarkColours MarkColoursFor(Colour box, Colour text);
 
 }  // namespace zolm
 

@@ -1,6 +1,5 @@
 #include "engine/form_controller.h"
 
-#include "engine/code_links.h"
 #include "engine/convert_commands.h"
 #include "engine/error_text.h"
 #include "engine/form.h"
@@ -118,11 +117,34 @@ bool FormController::StepConverts(bool back) {
   return true;
 }
 
+bool FormController::Linked() {
+  return linked_ && ReadAll(fields_) == *linked_;
+}
+
 Text FormController::CodeLineAt(int control, int start, int end) {
-  if (!IsTextBox(control) || !linked_ || ReadAll(fields_) != *linked_) return {};
+  if (!IsTextBox(control) || !Linked()) return {};
   std::array<TextView, kFieldCount> rows;
   for (std::size_t i = 0; i < kFieldCount; ++i) rows[i] = (*linked_)[i];
   return CodeLine(rows, *form::At(control).field, start, end);
+}
+
+FormController::Marks FormController::MarksAt(int control, int start, int end) {
+  Marks marks;
+  if (!Linked()) return marks;
+  const FormTexts& rows = *linked_;
+  marks.no_code = NoCodeRuns(rows[static_cast<std::size_t>(Field::tAsc)]);
+  if (!IsTextBox(control)) return marks;
+  const Field from = *form::At(control).field;
+  if (from == Field::tBase) return marks;
+  const std::optional<CodeSpan> span =
+      CodesCovered(from, rows[static_cast<std::size_t>(from)], start, end);
+  if (!span) return marks;
+  for (const Field field : kAllFields) {
+    if (field == from || field == Field::tBase) continue;
+    marks.linked[static_cast<std::size_t>(field)] =
+        CodesIn(field, rows[static_cast<std::size_t>(field)], *span);
+  }
+  return marks;
 }
 
 void FormController::RunFocusRule(int control) {

@@ -9,7 +9,9 @@
 #include <cstddef>
 #include <deque>
 #include <optional>
+#include <vector>
 
+#include "engine/code_links.h"
 #include "engine/convert_commands.h"
 #include "engine/field_transforms.h"
 #include "engine/text_box_rules.h"
@@ -113,6 +115,18 @@ class FormController {
   // (until the next Convert), and for other controls.
   Text CodeLineAt(int control, int start, int end);
 
+  // What the boxes mark while the texts are linked as for CodeLineAt: for
+  // the caret or selection [start, end) in the text box with tab index
+  // `control`, the same codes in each other row (none in that row itself,
+  // the radix, or any row for other controls); and, whatever has the focus,
+  // the Ascii row's characters that have no code (NoCodeRuns). Nothing once
+  // the link has ended.
+  struct Marks {
+    std::array<std::optional<TextRange>, kFieldCount> linked;
+    std::vector<TextRange> no_code;
+  };
+  Marks MarksAt(int control, int start, int end);
+
   // The focus events, as FocusRuleTiming takes them; those that call for
   // the focus rule run it on the control's field at once and answer true,
   // but for FocusArrived: it answers true when the face is to call
@@ -127,6 +141,7 @@ class FormController {
 
  private:
   static bool IsTextBox(int control);
+  bool Linked();
 
   FieldSet& fields_;
   FormView& view_;

@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QFontDatabase>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStyle>
+#include <QTextCharFormat>
+#include <QTextLayout>
 #include <limits>
 
 #include "engine/convert_commands.h"
@@ -144,6 +147,27 @@ class RowEdit final : public QLineEdit {
     menu->popup(event->globalPos());
   }
 
+ public:
+  // Draws `marks` (units of the text, in their formats) over the text,
+  // and scrolls a box without the focus so that `seen`, when given, is in
+  // sight. The text, the caret and the selection stay as they are: the
+  // marks go in as an input method's formats, and the place in sight as
+  // its caret, which Qt's line edit scrolls to.
+  void SetMarks(QList<QTextLayout::FormatRange> marks, std::optional<TextRange> seen) {
+    if (marks_ == marks && seen_ == seen) return;
+    marks_ = std::move(marks);
+    seen_ = seen;
+    SendMarks();
+  }
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override {
+    // The caret is the box's own again.
+    seen_.reset();
+    SendMarks();
+    QLineEdit::focusInEvent(event);
+  }
+
   void dropEvent(QDropEvent* event) override {
     QMimeData inserted;
     inserted.setText(Inserted(event->mimeData()->text()));
@@ -175,7 +199,34 @@ class RowEdit final : public QLineEdit {
     if (!text.isEmpty() || hasSelectedText()) insert(Inserted(text));
   }
 
+  void SendMarks() {
+    const int caret = cursorPosition();
+    QList<QInputMethodEvent::Attribute> attributes;
+    for (const QTextLayout::FormatRange& mark : marks_) {
+      attributes.append(
+          {QInputMethodEvent::TextFormat, mark.start - caret, mark.length, mark.format});
+    }
+    if (seen_ && !hasFocus()) {
+      // The code's end when it lies to the right of what is in sight, else
+      // its start.
+      const QFontMetrics font = fontMetrics();
+      const auto x = [&](int at) { return font.horizontalAdvance(text().left(at)); };
+      const int left = x(seen_->start) - x(caret + shown_offset_) + cursorRect().center().x();
+      const int to =
+          left > contentsRect().right() - font.averageCharWidth() ? seen_->end : seen_->start;
+      shown_offset_ = to - caret;
+      attributes.append({QInputMethodEvent::Cursor, shown_offset_, 0, {}});
+    } else {
+      shown_offset_ = 0;
+    }
+    QInputMethodEvent event(QString(), attributes);
+    inputMethodEvent(&event);
+  }
+
   const std::unique_ptr<FormController>& controller_;  // the form's, made after its boxes
+  QList<QTextLayout::FormatRange> marks_;
+  std::optional<TextRange> seen_;
+  int shown_offset_ = 0;  // of the input method's caret from the box's own
 };
 
 // The field set over the window's five text boxes, which show codes 0, 10
@@ -253,7 +304,10 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
         // focused button are handled in eventFilter instead.
         button->setAutoDefault(false);
         button->installEventFilter(this);
-        connect(button, &QPushButton::clicked, this, [this, index] { controller_->Click(index); });
+        connect(button, &QPushButton::clicked, this, [this, index] {
+          controller_->Click(index);
+          ShowLinks();
+        });
         control = button;
         break;
       }
@@ -282,9 +336,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent), reporter_(std::make_unique<Mess
 
   code_line_ = static_cast<QLabel*>(controls_[static_cast<std::size_t>(form::IndexOf("CodeLine"))]);
   for (const Field field : kAllFields) {
-    const int index = form::IndexOf(field);
     QLineEdit* edit = TextBox(field);
-    const auto show = [this, index] { ShowCodeLine(index); };
+    const auto show = [this] { ShowLinks(); };
     connect(edit, &QLineEdit::cursorPositionChanged, this, show);
     connect(edit, &QLineEdit::selectionChanged, this, show);
     connect(edit, &QLineEdit::textChanged, this, show);
@@ -353,16 +406,43 @@ int Form1::ControlIndex(const QObject* control) const {
   return -1;
 }
 
-void Form1::ShowCodeLine(int index) {
-  auto* edit = static_cast<QLineEdit*>(controls_[static_cast<std::size_t>(index)]);
-  if (!edit->hasFocus()) return;
-  const int start = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
-  const int end = edit->hasSelectedText() ? edit->selectionEnd() : start;
-  const QString line = QString::fromStdU16String(controller_->CodeLineAt(index, start, end));
-  if (line == code_line_->text()) return;
-  code_line_->setText(line);
-  // Its name says what it is; a screen reader reads the line itself here.
-  code_line_->setAccessibleDescription(line);
+void Form1::ShowLinks() {
+  int index = -1;
+  int start = 0;
+  int end = 0;
+  for (const Field field : kAllFields) {
+    const QLineEdit* edit = TextBox(field);
+    if (!edit->hasFocus()) continue;
+    index = form::IndexOf(field);
+    start = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+    end = edit->hasSelectedText() ? edit->selectionEnd() : start;
+    const QString line = QString::fromStdU16String(controller_->CodeLineAt(index, start, end));
+    if (line != code_line_->text()) {
+      code_line_->setText(line);
+      // Its name says what it is; a screen reader reads the line itself here.
+      code_line_->setAccessibleDescription(line);
+    }
+  }
+  const FormController::Marks marks = controller_->MarksAt(index, start, end);
+  const QPalette& colours = TextBox(Field::tAsc)->palette();
+  const MarkColours pair = MarkColoursFor(colours.color(QPalette::Base).rgb() & 0xFFFFFF,
+                                          colours.color(QPalette::Text).rgb() & 0xFFFFFF);
+  QTextCharFormat no_code;
+  no_code.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+  no_code.setUnderlineColor(QColor::fromRgb(pair.line));
+  QTextCharFormat linked = no_code;
+  linked.setBackground(QColor::fromRgb(pair.back));
+  for (const Field field : kAllFields) {
+    if (field == Field::tBase) continue;
+    QList<QTextLayout::FormatRange> formats;
+    if (field == Field::tAsc) {
+      for (const TextRange& run : marks.no_code)
+        formats.append({run.start, run.end - run.start, no_code});
+    }
+    const std::optional<TextRange>& mark = marks.linked[static_cast<std::size_t>(field)];
+    if (mark) formats.append({mark->start, mark->end - mark->start, linked});
+    static_cast<RowEdit*>(TextBox(field))->SetMarks(std::move(formats), mark);
+  }
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
@@ -370,10 +450,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
   const bool text_box = qobject_cast<QLineEdit*>(watched) != nullptr;
   switch (event->type()) {
     case QEvent::FocusIn: {
-      if (text_box) {
-        QMetaObject::invokeMethod(
-            this, [this, index] { ShowCodeLine(index); }, Qt::QueuedConnection);
-      }
+      // Marks follow the box with the focus; none while a button has it.
+      QMetaObject::invokeMethod(this, &Form1::ShowLinks, Qt::QueuedConnection);
       const bool by_mouse = static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason;
       if (controller_->FocusArrived(index, by_mouse ? FocusRuleTiming::Arrival::kMousePress
                                                     : FocusRuleTiming::Arrival::kOther)) {

@@ -59,9 +59,10 @@ class Form1 final : public QWidget, public FormView {
   bool eventFilter(QObject* watched, QEvent* event) override;
   // The control's tab index, or -1 for none of the window's.
   int ControlIndex(const QObject* control) const;
-  // The code line for the caret or selection of the text box with tab
-  // index `index`, where that box has the focus.
-  void ShowCodeLine(int index);
+  // For the caret or selection of the text box with the focus: the code
+  // line, and the same codes marked in the other rows; with the characters
+  // that have no code marked in the Ascii row, while the rows are linked.
+  void ShowLinks();
 
   std::array<QWidget*, form::kControls.size()> controls_{};  // in tab order
   std::array<QLineEdit*, kFieldCount> text_boxes_{};

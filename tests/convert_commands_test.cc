@@ -440,5 +440,33 @@ TEST(ConvertPropertiesTest, CommandsStopAtTheFirstFailingStep) {
   EXPECT_GT(failures, 1000);
 }
 
+// The characters that count as 63 without being "?": one run for adjacent
+// ones, a surrogate pair's two halves together.
+TEST(CodeLinksTest, NoCodeRunsAndMarkColours) {
+  const struct {
+    Text ascii;
+    std::vector<TextRange> runs;
+  } rows[] = {
+      {u"Hi?", {}},
+      {u"x😀y\u0101", {{1, 3}, {4, 5}}},
+      {u"\u0101\u4E2D!", {{0, 2}}},
+      {u"\u20AC\u00E9", {}},
+  };
+  for (const auto& row : rows) EXPECT_EQ(NoCodeRuns(row.ascii), row.runs) << Show(row.ascii);
+  // Over a light box, a dark one, high contrast, and a grey box neither
+  // pair reads on.
+  const struct {
+    Colour box, text;
+    MarkColours marks;
+  } schemes[] = {
+      {0xFFFFFF, 0x000000, {0xFFE08A, 0xA05A00}},
+      {0x2B2B2B, 0xF0F0F0, {0x5C4300, 0xFFB84D}},
+      {0x000000, 0xFFFF00, {0x5C4300, 0xFFB84D}},
+      {0x808080, 0x000000, {0x808080, 0x000000}},
+  };
+  for (const auto& scheme : schemes)
+    EXPECT_EQ(MarkColoursFor(scheme.box, scheme.text), scheme.marks) << std::hex << scheme.box;
+}
+
 }  // namespace
 }  // namespace zolm

@@ -266,6 +266,13 @@ TEST(FormControllerTest, TheCodeLineLastsWhileTheRowsAreLinked) {
     if (row.edited) fields.WriteText(*row.edited, u"8");
     if (row.undone) controller.StepConverts(true);
     EXPECT_EQ(Show(controller.CodeLineAt(form::IndexOf(Field::tHex), 0, 0)), Show(row.line));
+    // The same codes marked in the other rows, none in the caret's own.
+    const auto marks = controller.MarksAt(form::IndexOf(Field::tHex), 0, 0).linked;
+    using Mark = std::optional<TextRange>;
+    const bool linked = !row.line.empty();
+    EXPECT_EQ(marks[static_cast<std::size_t>(Field::tDec)], linked ? Mark({0, 2}) : Mark());
+    EXPECT_EQ(marks[static_cast<std::size_t>(Field::tAsc)], linked ? Mark({0, 1}) : Mark());
+    EXPECT_EQ(marks[static_cast<std::size_t>(Field::tHex)], Mark());
   }
   // Before any Convert.
   FieldModel fields;

@@ -364,6 +364,49 @@ class Form1Test : public QObject {
     QCOMPARE(line->text(), QString());
   }
 
+  // The caret's code marked in the other rows, each scrolled to it, their
+  // carets left alone; the character without a code underlined; nothing
+  // once a row is edited.
+  void marksTheLinkedCodes() {
+    // The colour's pixels in the box, and the leftmost's x.
+    const auto find = [](QWidget* box, QRgb colour) {
+      const QImage image = box->grab().toImage();
+      int found = 0;
+      int left = image.width();
+      for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+          if ((image.pixel(x, y) & 0xFFFFFF) != colour) continue;
+          ++found;
+          left = std::min(left, x);
+        }
+      }
+      return std::pair{found, left};
+    };
+    QLineEdit* ascii = form_->TextBox(Field::tAsc);
+    QLineEdit* decimal = form_->TextBox(Field::tDec);
+    QLineEdit* hex = form_->TextBox(Field::tHex);
+    const MarkColours pair =
+        MarkColoursFor(ascii->palette().color(QPalette::Base).rgb() & 0xFFFFFF,
+                       ascii->palette().color(QPalette::Text).rgb() & 0xFFFFFF);
+    ascii->setText(QStringLiteral("\u0101") + QString(80, QChar(u'B')) + QChar(0x0101));
+    QTest::mouseClick(form_->findChild<QPushButton*>(QStringLiteral("ascc")), Qt::LeftButton);
+    QCOMPARE(find(ascii, pair.back).first, 0);
+    QVERIFY(find(ascii, pair.line).first > 0);  // the first character underlined
+    hex->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(hex->hasSelectedText());  // the focus rule has run
+    QTest::keyClick(hex, Qt::Key_End);
+    QTRY_VERIFY(find(decimal, pair.back).first > 0);
+    QVERIFY(find(decimal, pair.back).second > decimal->width() / 2);
+    QVERIFY(find(ascii, pair.back).first > 0);
+    QCOMPARE(find(hex, pair.back).first, 0);
+    QCOMPARE(decimal->cursorPosition(), 0);
+    QTest::keyClick(hex, Qt::Key_Home);
+    QTRY_VERIFY(find(decimal, pair.back).second < decimal->width() / 4);
+    QTest::keyClicks(hex, QStringLiteral("4"));
+    QCOMPARE(find(decimal, pair.back).first, 0);
+    QCOMPARE(find(ascii, pair.line).first, 0);
+  }
+
   // Undo in a box with none of its own typing left restores every row as
   // it was before the Convert; redo gives the Convert's rows back. Steps:
   // text typed at the Ascii row's end, "<" or ">" by key, "menu<" or
