@@ -124,6 +124,10 @@ for (const { name: browserName, options, launch } of browsers) {
       assert.deepEqual(starts, [[0, 0, 0], [0, 0, 0], [0, 0, 0]]);
       // Typed by keys: the focus rule selected the row, so typing replaces it.
       await page.click(by("Decimal codes"));
+      await page.waitForFunction(() => {
+        const box = document.activeElement;
+        return box.selectionStart === 0 && box.selectionEnd === box.value.length;
+      });
       await page.keyboard.type("79 75");
       await page.keyboard.press("Tab"); // to the next control, not a Convert
       await page.click(by("Convert decimal codes"));
