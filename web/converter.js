@@ -107,6 +107,26 @@ function zolmBind(m) {
     // The code line for the caret or selection [start, end) of the text box
     // with tab index `control` ("" while the rows are not linked).
     codeLine: (control, start, end) => take(m._zolm_code_line(control, start, end)),
+    // What the boxes mark for the caret or selection [start, end) of the
+    // text box with tab index `control` (-1 for none): `linked`, by field,
+    // the same codes' range [start, end) in its row (null for none), and
+    // `noCode`, the Ascii row's runs of characters without a code.
+    codeMarks(control, start, end) {
+      const at = m._zolm_code_marks(control, start, end) >> 2;
+      const heap = m.HEAP32;
+      const pair = (i) => [heap[i], heap[i + 1]];
+      const linked = form.fields.map((_, f) => (heap[at + 2 * f] < 0 ? null : pair(at + 2 * f)));
+      const runs = at + 2 * fieldCount;
+      const noCode = [];
+      for (let i = 0; i < heap[runs]; ++i) noCode.push(pair(runs + 1 + 2 * i));
+      return { linked, noCode };
+    },
+    // The fill and the line to mark with over a box of colour `box` with
+    // text of colour `text`, each 0xRRGGBB.
+    markColours(box, text) {
+      const at = m._zolm_mark_colours(box, text) >> 2;
+      return [m.HEAP32[at] >>> 0, m.HEAP32[at + 1] >>> 0];
+    },
     focusArrived: (control, byMousePress) => m._zolm_focus_arrived(control, byMousePress ? 1 : 0) !== 0,
     runFocusRule: (control) => m._zolm_run_focus_rule(control),
     buttonReleased: (control, dragged) => m._zolm_button_released(control, dragged ? 1 : 0) !== 0,

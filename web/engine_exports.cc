@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/code_links.h"
 #include "engine/convert_commands.h"
@@ -224,6 +226,33 @@ EMSCRIPTEN_KEEPALIVE void zolm_click(int control) {
 // with tab index `control`, the fields as zolm_set_shown_text left them.
 EMSCRIPTEN_KEEPALIVE const char16_t* zolm_code_line(int control, int start, int end) {
   return Give(controller.CodeLineAt(control, start, end));
+}
+// What the boxes mark (FormController::MarksAt) for the caret or selection
+// [start, end) of the text box with tab index `control`: by field, the
+// start and end of the codes linked to it (-1 -1 for none), then the number
+// of the Ascii row's runs without a code, and each run's start and end.
+std::vector<std::int32_t> marks;
+EMSCRIPTEN_KEEPALIVE const std::int32_t* zolm_code_marks(int control, int start, int end) {
+  const FormController::Marks found = controller.MarksAt(control, start, end);
+  marks.clear();
+  for (const std::optional<TextRange>& range : found.linked) {
+    marks.push_back(range ? range->start : -1);
+    marks.push_back(range ? range->end : -1);
+  }
+  marks.push_back(static_cast<std::int32_t>(found.no_code.size()));
+  for (const TextRange& run : found.no_code) {
+    marks.push_back(run.start);
+    marks.push_back(run.end);
+  }
+  return marks.data();
+}
+// MarkColoursFor a box of colour `box` with text of colour `text`, as
+// 0xRRGGBB: the fill, then the line.
+std::array<std::uint32_t, 2> mark_colours{};
+EMSCRIPTEN_KEEPALIVE const std::uint32_t* zolm_mark_colours(std::uint32_t box, std::uint32_t text) {
+  const MarkColours pair = MarkColoursFor(box, text);
+  mark_colours = {pair.back, pair.line};
+  return mark_colours.data();
 }
 // Undo (`back` 1) or redo of a Convert: 1 when the fields changed.
 EMSCRIPTEN_KEEPALIVE int zolm_step_converts(int back) {

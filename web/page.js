@@ -96,6 +96,7 @@
       if (engine.stepConverts(back)) {
         copyOut();
         capitals();
+        showLinks();
       }
       return;
     }
@@ -151,6 +152,7 @@
     const { report: text, selection } = engine.click(button.index);
     copyOut();
     capitals();
+    showLinks();
     if (!text) {
       remember(button);
       return;
@@ -305,20 +307,105 @@
   status.className = "unseen";
   page.after(status);
   let speak = 0;
-  const showCodeLine = () => {
-    const c = boxes.find((b) => b.element === document.activeElement);
-    if (!c) return;
-    boxes.forEach(copyIn);
+  const showCodeLine = (c) => {
     const line = engine.codeLine(c.index, c.element.selectionStart, c.element.selectionEnd);
     if (codeLine.element.textContent === line) return;
     codeLine.element.textContent = line;
     clearTimeout(speak);
     speak = setTimeout(() => (status.textContent = line), 700);
   };
-  document.addEventListener("selectionchange", showCodeLine);
+
+  // The codes linked to the caret's marked in the other rows, each scrolled
+  // to them, and the Ascii row's characters without a code underlined:
+  // drawn as the box's background, measured in its font, so that its text,
+  // caret and selection stay its own.
+  const measure = document.createElement("canvas").getContext("2d");
+  const ascii = named("tAsc");
+  const colour = (css) => {
+    const [r, g, b] = css.match(/[\d.]+/g).map(Number);
+    return (r << 16) | (g << 8) | b;
+  };
+  const markColours = () => {
+    const style = getComputedStyle(ascii.element);
+    const css = (n) => "#" + n.toString(16).padStart(6, "0");
+    const [fill, line] = engine.markColours(colour(style.backgroundColor), colour(style.color));
+    page.style.setProperty("--mark-fill", css(fill));
+    page.style.setProperty("--mark-line", css(line));
+  };
+  const drawMarks = (c, mark, runs) => {
+    const e = c.element;
+    if (!mark && runs.length === 0) {
+      e.style.backgroundImage = "";
+      return;
+    }
+    const style = getComputedStyle(e);
+    measure.font = style.font;
+    const inset = parseFloat(style.paddingLeft);
+    const room = e.clientWidth - inset - parseFloat(style.paddingRight);
+    const width = (from, to) => measure.measureText(e.value.slice(from, to)).width;
+    if (mark && e !== document.activeElement) {
+      const left = width(0, mark[0]);
+      const right = left + width(mark[0], mark[1]);
+      if (left < e.scrollLeft) e.scrollLeft = left;
+      else if (right > e.scrollLeft + room) e.scrollLeft = Math.min(left, right - room);
+    }
+    const images = [];
+    const places = [];
+    const sizes = [];
+    const bar = "linear-gradient(var(--mark-line), var(--mark-line))";
+    const draw = (left, right, filled) => {
+      const x = `${inset + left - e.scrollLeft}px`;
+      const w = `${right - left}px`;
+      images.unshift(bar);
+      places.unshift(`${x} calc(100% - 1px)`);
+      sizes.unshift(`${w} 2px`);
+      if (!filled) return;
+      images.push("linear-gradient(var(--mark-fill), var(--mark-fill))");
+      places.push(`${x} 0`);
+      sizes.push(`${w} 100%`);
+    };
+    if (mark) {
+      const left = width(0, mark[0]);
+      draw(left, left + width(mark[0], mark[1]), true);
+    }
+    // Runs past what is in sight are not measured.
+    let at = 0;
+    let x = 0;
+    for (const [start, end] of runs) {
+      x += width(at, start);
+      if (x > e.scrollLeft + room) break;
+      const right = x + width(start, end);
+      draw(x, right, false);
+      at = end;
+      x = right;
+    }
+    e.style.backgroundImage = images.join(",");
+    e.style.backgroundPosition = places.join(",");
+    e.style.backgroundSize = sizes.join(",");
+  };
+  const showLinks = () => {
+    const c = boxes.find((b) => b.element === document.activeElement);
+    boxes.forEach(copyIn);
+    const { linked, noCode } = c
+      ? engine.codeMarks(c.index, c.element.selectionStart, c.element.selectionEnd)
+      : engine.codeMarks(-1, 0, 0);
+    for (const b of boxes) {
+      if (b !== radix) drawMarks(b, linked[b.field], b === ascii ? noCode : []);
+    }
+    if (c) showCodeLine(c);
+  };
+  document.addEventListener("selectionchange", showLinks);
+  document.addEventListener("focusin", showLinks);
   for (const c of boxes) {
-    for (const type of ["select", "keyup", "pointerup", "input"]) c.element.addEventListener(type, showCodeLine);
+    for (const type of ["select", "keyup", "pointerup", "input", "scroll"]) c.element.addEventListener(type, showLinks);
   }
+  for (const query of ["(prefers-color-scheme: dark)", "(forced-colors: active)"]) {
+    matchMedia(query).addEventListener("change", () => {
+      markColours();
+      showLinks();
+    });
+  }
+  markColours();
 
   copyOut();
   capitals();

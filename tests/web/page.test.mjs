@@ -181,6 +181,67 @@ for (const { name: browserName, options, launch } of browsers) {
       await page.close();
     });
 
+    test("the caret's codes are marked in the other rows, scrolled to, until an edit", async () => {
+      const page = await open(browser, single);
+      // MiniBrowser's screenshots come out black under Xvfb: in WebKit only
+      // the scroll is read.
+      const drawn = browserName !== "webkit";
+      const scrolled = () => page.$eval(by("Decimal codes"), (box) => box.scrollLeft);
+      // A box as drawn: the columns of its marks' fill and of their bars,
+      // each [first, last] in 100ths of its width, or null for none.
+      const marked = async (name) => {
+        const png = await (await page.$(by(name))).screenshot({ encoding: "base64" });
+        return page.evaluate(async (png) => {
+          const image = new Image();
+          image.src = `data:image/png;base64,${png}`;
+          await image.decode();
+          const canvas = document.createElement("canvas");
+          [canvas.width, canvas.height] = [image.width, image.height];
+          const context = canvas.getContext("2d");
+          context.drawImage(image, 0, 0);
+          const pixels = context.getImageData(0, 0, image.width, image.height).data;
+          const style = getComputedStyle(document.getElementById("form"));
+          const columns = (name) => {
+            const [r, g, b] = style.getPropertyValue(name).trim().match(/\w\w/g).map((h) => parseInt(h, 16));
+            let found = null;
+            for (let at = 0; at < pixels.length; at += 4) {
+              if (Math.abs(pixels[at] - r) + Math.abs(pixels[at + 1] - g) + Math.abs(pixels[at + 2] - b) > 6) continue;
+              const x = Math.round((100 * ((at / 4) % image.width)) / image.width);
+              found = found ? [Math.min(found[0], x), Math.max(found[1], x)] : [x, x];
+            }
+            return found;
+          };
+          return { fill: columns("--mark-fill"), bar: columns("--mark-line") };
+        }, png);
+      };
+      // A character without a code second, in sight at the row's start.
+      await setRows(page, { ascii: `x\u0101${"x".repeat(80)}` });
+      await page.click(by("Convert Ascii text"));
+      await page.click(by("Hex codes"));
+      await page.keyboard.press("End");
+      await page.waitForFunction(() => document.getElementById("CodeLine").textContent.startsWith("Code 82"));
+      assert.ok((await scrolled()) > 0, "the Decimal row scrolled to its last code");
+      for (const name of drawn ? ["Decimal codes", "Ascii text"] : []) {
+        const { fill } = await marked(name);
+        assert.ok(fill?.[0] >= 50, `${name}: the last code marked at ${fill}`);
+      }
+      await page.keyboard.press("Home");
+      await page.waitForFunction(() => document.getElementById("CodeLine").textContent.startsWith("Code 1 "));
+      assert.equal(await scrolled(), 0, "the Decimal row scrolled back to its first code");
+      if (drawn) {
+        assert.ok((await marked("Decimal codes")).fill?.[1] <= 25, "the first code marked at the left");
+        // The first character filled, the second underlined past it.
+        const { fill, bar } = await marked("Ascii text");
+        assert.ok(fill && bar?.[1] > fill[1], `Ascii text: fill ${fill}, bar ${bar}`);
+      }
+      await page.keyboard.type("4");
+      await page.waitForFunction(() => document.getElementById("CodeLine").textContent === "");
+      for (const name of drawn ? ["Decimal codes", "Ascii text"] : []) {
+        assert.deepEqual(await marked(name), { fill: null, bar: null }, name);
+      }
+      await page.close();
+    });
+
     test("a click anywhere on a box goes to the box", async () => {
       for (const width of [1100, 1600]) {
         const page = await open(browser, single, { width, height: 600 });
