@@ -261,7 +261,7 @@ int FormWindow::Run() {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
-    ShowCodeLine();
+    ShowLinks();
   }
   return static_cast<int>(message.wParam);
 }
@@ -302,12 +302,11 @@ void FormWindow::CreateControls() {
       SetWindowSubclass(hwnd, EditProc, i, reinterpret_cast<DWORD_PTR>(this));
     }
   }
-  std::array<HWND, kFieldCount> edits{};
   for (const Field field : kAllFields) {
-    edits[static_cast<std::size_t>(field)] =
+    boxes_[static_cast<std::size_t>(field)] =
         controls_[static_cast<std::size_t>(form::IndexOf(field))];
   }
-  fields_ = std::make_unique<EditFields>(edits);
+  fields_ = std::make_unique<EditFields>(boxes_);
   controller_ = std::make_unique<FormController>(*fields_, *this);
 }
 
@@ -343,18 +342,114 @@ void FormWindow::Layout(UINT dpi, bool size_window) {
   }
 }
 
-void FormWindow::ShowCodeLine() {
+void FormWindow::ShowLinks() {
   HWND focus = GetFocus();
-  const int index = IndexOf(focus);
-  if (index < 0 || form::At(index).kind != form::Kind::kTextBox) return;
+  int index = IndexOf(focus);
+  const bool in_box = index >= 0 && form::At(index).kind == form::Kind::kTextBox;
+  if (!in_box) index = -1;
   DWORD start = 0;
   DWORD end = 0;
-  SendMessageW(focus, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  if (in_box) {
+    SendMessageW(focus, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+  }
   const CodeLineState state{index, static_cast<int>(start), static_cast<int>(end), text_changes_};
   if (state == code_line_state_) return;
   code_line_state_ = state;
-  const Text line = controller_->CodeLineAt(index, state.start, state.end);
-  SetWindowTextW(controls_[static_cast<std::size_t>(form::IndexOf("CodeLine"))], Wide(line));
+  if (in_box) {
+    const Text line = controller_->CodeLineAt(index, state.start, state.end);
+    SetWindowTextW(controls_[static_cast<std::size_t>(form::IndexOf("CodeLine"))], Wide(line));
+  }
+  const FormController::Marks marks = controller_->MarksAt(index, state.start, state.end);
+  for (const Field field : kAllFields) {
+    if (field == Field::tBase) continue;
+    HWND box = boxes_[static_cast<std::size_t>(field)];
+    std::vector<Mark> now;
+    if (field == Field::tAsc) {
+      for (const TextRange& run : marks.no_code) now.push_back({run, false});
+    }
+    const std::optional<TextRange>& linked = marks.linked[static_cast<std::size_t>(field)];
+    if (linked) now.push_back({*linked, true});
+    std::vector<Mark>& was = marks_[static_cast<std::size_t>(field)];
+    // A box draws its selection as it moves, over the marks: drawn again.
+    if (now == was && (now.empty() || box != focus)) continue;
+    if (linked && box != focus) {
+      // Scrolled to the code, its end and then its start in sight. An EDIT
+      // scrolls only to its caret, so the caret of this box, which has no
+      // focus, stays at the code's start: unseen until the box gets the
+      // focus, when the focus rule places it anew.
+      for (const int at : {linked->end, linked->start}) {
+        SendMessageW(box, EM_SETSEL, static_cast<WPARAM>(at), at);
+        SendMessageW(box, EM_SCROLLCARET, 0, 0);
+      }
+    }
+    was = std::move(now);
+    InvalidateRect(box, nullptr, FALSE);
+  }
+}
+
+void FormWindow::DrawMarks(HWND box, Field field) {
+  const std::vector<Mark>& marks = marks_[static_cast<std::size_t>(field)];
+  const int length = GetWindowTextLengthW(box);
+  if (marks.empty() || length == 0) return;
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      std::max(0, GetWindowTextW(box, text.data(), static_cast<int>(text.size())))));
+  HDC dc = GetDC(box);
+  RECT format{};
+  SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  IntersectClipRect(dc, format.left, format.top, format.right, format.bottom);
+  HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  const auto rgb = [](COLORREF c) -> Colour {
+    return (Colour{GetRValue(c)} << 16) | (Colour{GetGValue(c)} << 8) | GetBValue(c);
+  };
+  const auto colorref = [](Colour c) -> COLORREF {
+    return RGB(c >> 16, (c >> 8) & 0xFF, c & 0xFF);
+  };
+  const COLORREF text_colour = GetSysColor(COLOR_WINDOWTEXT);
+  const MarkColours pair = MarkColoursFor(rgb(GetSysColor(COLOR_WINDOW)), rgb(text_colour));
+  HBRUSH fill = CreateSolidBrush(colorref(pair.back));
+  HBRUSH line = CreateSolidBrush(colorref(pair.line));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, text_colour);
+  const bool caret = GetFocus() == box && HideCaret(box);
+  for (const Mark& mark : marks) {
+    const int start = std::clamp(mark.range.start, 0, static_cast<int>(text.size()));
+    const int end = std::clamp(mark.range.end, start, static_cast<int>(text.size()));
+    // The place of a unit; the row's end is past its last.
+    const auto x_of = [&](int at, int& y) {
+      const bool past = at == static_cast<int>(text.size());
+      const LRESULT place =
+          SendMessageW(box, EM_POSFROMCHAR, static_cast<WPARAM>(past ? at - 1 : at), 0);
+      y = static_cast<short>(HIWORD(place));
+      int x = static_cast<short>(LOWORD(place));
+      if (past) {
+        SIZE last{};
+        GetTextExtentPoint32W(dc, text.data() + at - 1, 1, &last);
+        x += last.cx;
+      }
+      return x;
+    };
+    int top = 0;
+    const int left = x_of(start, top);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.data() + start, end - start, &size);
+    const RECT under{left, top, left + size.cx, top + metrics.tmHeight};
+    if (mark.filled) {
+      FillRect(dc, &under, fill);
+      ExtTextOutW(dc, left, top, 0, nullptr, text.data() + start, static_cast<UINT>(end - start),
+                  nullptr);
+    }
+    const RECT bar{under.left, under.bottom - 2, under.right, under.bottom};
+    FillRect(dc, &bar, line);
+  }
+  if (caret) ShowCaret(box);
+  DeleteObject(fill);
+  DeleteObject(line);
+  SelectObject(dc, old_font);
+  ReleaseDC(box, dc);
 }
 
 void FormWindow::ShowBoxMenu(HWND box, POINT at) {
@@ -652,6 +747,13 @@ LRESULT FormWindow::HandleEdit(HWND control, UINT message, WPARAM wparam, LPARAM
           controller_->StepConverts(false);
         }
         return 0;
+      }
+      break;
+    case WM_PAINT:
+      if (text_box) {
+        const LRESULT result = DefSubclassProc(control, message, wparam, lparam);
+        DrawMarks(control, *form::At(index).field);
+        return result;
       }
       break;
     case WM_NCDESTROY:

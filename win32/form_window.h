@@ -9,6 +9,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "engine/form.h"
 #include "engine/form_controller.h"
@@ -55,12 +56,17 @@ class FormWindow final : public FormView {
   int IndexOf(HWND control) const;
   // The menu of text box `box` at screen point `at` (-1, -1: by keyboard).
   void ShowBoxMenu(HWND box, POINT at);
-  // The code line for the focused text box's caret or selection, once its
-  // place or a text has changed since the last time.
-  void ShowCodeLine();
+  // For the focused text box's caret or selection, once its place or a
+  // text has changed since the last time: the code line, and the same codes
+  // marked in the other rows, each scrolled to them; with the Ascii row's
+  // characters that have no code marked, while the rows are linked.
+  void ShowLinks();
+  // Draws the marks of text box `box` (of `field`) over its text.
+  void DrawMarks(HWND box, Field field);
 
   HWND hwnd_ = nullptr;
   std::array<HWND, form::kControls.size()> controls_{};
+  std::array<HWND, kFieldCount> boxes_{};  // the text boxes, by field
   std::unique_ptr<class EditFields> fields_;
   std::unique_ptr<FormController> controller_;
   HWND saved_focus_ = nullptr;  // the control to give the focus back to
@@ -78,8 +84,16 @@ class FormWindow final : public FormView {
     unsigned text_changes = 0;
     friend bool operator==(const CodeLineState&, const CodeLineState&) = default;
   };
-  CodeLineState code_line_state_;  // what the code line was last shown for
-  unsigned text_changes_ = 0;      // of every text box, counted
+  CodeLineState code_line_state_;  // what the code line and marks were last shown for
+  // A box's marked units: filled (codes linked to the caret's), or with
+  // the bar alone (characters without a code).
+  struct Mark {
+    TextRange range;
+    bool filled = false;
+    friend bool operator==(const Mark&, const Mark&) = default;
+  };
+  std::array<std::vector<Mark>, kFieldCount> marks_;
+  unsigned text_changes_ = 0;  // of every text box, counted
 };
 
 }  // namespace zolm::win32

@@ -276,6 +276,42 @@ no_codeline() { ! grep -q "^codeline" "$work/state"; }
 until_state "an edit does not end the code line" no_codeline
 echo "ok: the code line names the code at the caret, until an edit"
 
+# The caret's code marked in the other rows, each scrolled to it; the
+# characters without a code underlined in the Ascii row. The row, pasted
+# (xdotool can lose a character no key has), is wider than its box, with
+# such a character at each end.
+long="ā$(printf 'x%.0s' {1..80})ā"
+printf '%s' "$long" | xclip -selection clipboard >/dev/null 2>&1
+click tAsc
+keys ctrl+a ctrl+v
+expect_text tAsc "$long" "pasting into tAsc"
+click ascc
+expect_text tDec "63$(printf ' 120%.0s' {1..80}) 63" "Convert from a pasted row"
+click tAsc
+expect_focus tAsc "a click"
+keys End
+marked() {  # marked BOX FILL_FROM FILL_TO LINES: where the fill starts, in
+  # 100ths of the box's width, and whether any bar is drawn (1) or not (0)
+  for _ in $(seq 50); do
+    "$wine" "$build/zolm-probe.exe" marked "$1" >"$work/marked" 2>/dev/null
+    awk -v from="$2" -v to="$3" -v lines="$4" '
+      $1 == "fill" { filled = $2 > 0; at = 100 * $3 / $4 }
+      $1 == "line" { drawn = $2 > 0 }
+      END { exit !(drawn == lines && (from < 0 ? !filled : filled && at >= from && at <= to)) }' \
+      "$work/marked" && return 0
+    sleep 0.1
+  done
+  fail "$1 is not marked as expected: $(tr '\n' ';' <"$work/marked")"
+}
+marked tHex 50 100 1
+marked tAsc -1 0 1
+keys Home
+marked tDec 0 25 1
+type_text "y"
+marked tDec -1 0 0
+marked tAsc -1 0 0
+echo "ok: the caret's code is marked in the other rows, until an edit"
+
 # zolm.exe reading what is typed into a console, on this display where
 # Wine's console takes keys.
 timeout 60 "$wine" "$build/zolm-tests.exe" --gtest_filter=CliTest.ConsoleInput >"$work/console" 2>&1 ||

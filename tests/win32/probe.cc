@@ -18,17 +18,23 @@
 //   probe click NAME   clicks a button without waiting for what it does
 //   probe drawn NAME U+XXXX...   gives a text box each character in turn
 //                 and prints a hash of the box's pixels as drawn with it
+//   probe marked NAME   prints fill COUNT LEFT WIDTH and line COUNT: the
+//                 box's pixels in the mark colours, the leftmost fill's x
+//                 and the box's width
 // Exits 1 when no window is found.
 #include <fcntl.h>
 #include <io.h>
 #include <oleacc.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "engine/code_links.h"
 #include "engine/form.h"
 #include "engine/utf8.h"
 #include "win32/box_font.h"
@@ -80,6 +86,33 @@ BOOL CALLBACK FindReport(HWND hwnd, LPARAM data) {
   return TRUE;
 }
 
+// The pixels of `box` as the screen shows them, 0xRRGGBB, row by row.
+std::vector<std::uint32_t> Grab(HWND box, int& width) {
+  RECT client;
+  GetClientRect(box, &client);
+  width = client.right;
+  POINT origin{0, 0};
+  ClientToScreen(box, &origin);
+  HDC dc = GetDC(nullptr);
+  HDC copy = CreateCompatibleDC(dc);
+  BITMAPINFO info{};
+  info.bmiHeader = {
+      sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(copy, bitmap);
+  BitBlt(copy, 0, 0, client.right, client.bottom, dc, origin.x, origin.y, SRCCOPY);
+  GdiFlush();
+  const auto* pixel = static_cast<const std::uint32_t*>(bits);
+  std::vector<std::uint32_t> pixels(pixel, pixel + std::size_t(client.right) * client.bottom);
+  for (std::uint32_t& p : pixels) p &= 0xFFFFFF;
+  SelectObject(copy, old);
+  DeleteObject(bitmap);
+  DeleteDC(copy);
+  ReleaseDC(nullptr, dc);
+  return pixels;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -126,31 +159,31 @@ int main(int argc, char** argv) {
       RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
       Sleep(300);  // the window paints in its own time
       // Read off the screen, where the window's process drew it.
-      RECT client;
-      GetClientRect(box, &client);
-      POINT origin{0, 0};
-      ClientToScreen(box, &origin);
-      HDC dc = GetDC(nullptr);
-      HDC copy = CreateCompatibleDC(dc);
-      BITMAPINFO info{};
-      info.bmiHeader = {
-          sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-      void* bits = nullptr;
-      HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-      HGDIOBJ old = SelectObject(copy, bitmap);
-      BitBlt(copy, 0, 0, client.right, client.bottom, dc, origin.x, origin.y, SRCCOPY);
-      GdiFlush();
+      int width = 0;
       std::uint64_t hash = 14695981039346656037u;
-      const auto* byte = static_cast<const unsigned char*>(bits);
-      for (long k = 0; k < 4L * client.right * client.bottom; ++k) {
-        hash = (hash ^ byte[k]) * 1099511628211u;
-      }
-      SelectObject(copy, old);
-      DeleteObject(bitmap);
-      DeleteDC(copy);
-      ReleaseDC(nullptr, dc);
+      for (const std::uint32_t pixel : Grab(box, width)) hash = (hash ^ pixel) * 1099511628211u;
       std::printf("%s %016llx\n", argv[i], static_cast<unsigned long long>(hash));
     }
+    return 0;
+  }
+  if (what == "marked" && argc > 2) {
+    const auto rgb = [](COLORREF c) -> zolm::Colour {
+      return (zolm::Colour{GetRValue(c)} << 16) | (zolm::Colour{GetGValue(c)} << 8) | GetBValue(c);
+    };
+    const zolm::MarkColours pair =
+        zolm::MarkColoursFor(rgb(GetSysColor(COLOR_WINDOW)), rgb(GetSysColor(COLOR_WINDOWTEXT)));
+    int width = 0;
+    const std::vector<std::uint32_t> pixels = Grab(control_named(argv[2]), width);
+    int fill = 0;
+    int line = 0;
+    int left = width;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+      line += pixels[i] == pair.line;
+      if (pixels[i] != pair.back) continue;
+      ++fill;
+      left = std::min(left, static_cast<int>(i % static_cast<std::size_t>(width)));
+    }
+    std::printf("fill %d %d %d\nline %d\n", fill, left, width, line);
     return 0;
   }
   if (what == "names") {
