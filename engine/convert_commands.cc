@@ -1,5 +1,8 @@
 #include "engine/convert_commands.h"
 
+#include <initializer_list>
+#include <span>
+
 #include "engine/code_places.h"
 
 namespace zolm {
@@ -63,25 +66,43 @@ void ascc(FieldSet& fields) {
   if (done != RowsDone::kHexAndCustom) d2c(fields);
 }
 
+namespace {
+
+// `rows` in order, the shortcut first, the transforms for what it leaves.
+[[gnu::noinline]] void FromDecimalRows(FieldSet& fields, std::initializer_list<FromDecimal> rows) {
+  const std::span<const FromDecimal> all(rows.begin(), rows.size());
+  for (const FromDecimal row : all.subspan(RowsFromDecimal(fields, all))) {
+    switch (row) {
+      case FromDecimal::kAscii:
+        d2a(fields);
+        break;
+      case FromDecimal::kHex:
+        d2h(fields);
+        break;
+      case FromDecimal::kCustom:
+        d2c(fields);
+        break;
+    }
+  }
+}
+
+}  // namespace
+
 void dec(FieldSet& fields) {
   TrimOwnField(fields, Field::tDec);
-  d2a(fields);
-  d2h(fields);
-  d2c(fields);
+  FromDecimalRows(fields, {FromDecimal::kAscii, FromDecimal::kHex, FromDecimal::kCustom});
 }
 
 void hex(FieldSet& fields) {
   TrimOwnField(fields, Field::tHex);
   h2d(fields);
-  d2c(fields);
-  d2a(fields);
+  FromDecimalRows(fields, {FromDecimal::kCustom, FromDecimal::kAscii});
 }
 
 void cus(FieldSet& fields) {
   TrimOwnField(fields, Field::tCus);
   c2d(fields);
-  d2a(fields);
-  d2h(fields);
+  FromDecimalRows(fields, {FromDecimal::kAscii, FromDecimal::kHex});
 }
 
 void Convert(Row row, FieldSet& fields) {

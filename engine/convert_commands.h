@@ -36,6 +36,7 @@ class FieldModel final : public FieldSet {
   // Copies into the field's own storage, which is reused when large enough.
   void WriteTextFrom(Field field, TextView text) override { slot(field).text.assign(text); }
   bool TextsChangeOnlyByWrites() const override { return true; }
+  const Text* StoredText(Field field) const override { return &slot(field).text; }
 
   const Text& text(Field field) const { return slot(field).text; }
   Long sel_start(Field field) const { return slot(field).sel_start; }

@@ -159,6 +159,15 @@ Scratch& Buffers() {
   return scratch;
 }
 
+// The text of `field`: the set's own where it keeps one, else read into the
+// source buffer.
+TextView SourceText(FieldSet& fields, Field field) {
+  if (const Text* stored = fields.StoredText(field)) return *stored;
+  Text& source = Buffers().source;
+  fields.ReadTextInto(field, source);
+  return source;
+}
+
 // The general rules for the codes the fast paths decline, kept out of line
 // so that the common path stays small.
 [[gnu::noinline]] void WriteDigitsGeneral(int base, TextView radix_text, TextView code,
@@ -275,11 +284,22 @@ void a2d(FieldSet& fields) {
 
 namespace {
 
+// A radix typed as a plain code (1 to 5 digits, at most 32767) reads as its
+// value under either rule; the value, or -1 for any other text.
+int PlainRadix(TextView text) {
+  if (!fast::Enabled()) return -1;
+  const char16_t* const end = text.data() + text.size();
+  int value;
+  return fast::ReadPlainCode(text.data(), end, value) == end ? value : -1;
+}
+
 Integer RoundedRadix(TextView text) {
-  return CInt(text);
+  const int plain = PlainRadix(text);
+  return plain >= 0 ? Integer(static_cast<std::int16_t>(plain)) : CInt(text);
 }
 Integer FlooredRadix(TextView text) {
-  return Int(CDbl(text));
+  const int plain = PlainRadix(text);
+  return plain >= 0 ? Integer(static_cast<std::int16_t>(plain)) : Int(CDbl(text));
 }
 
 // The character codes of tAsc into `codes`, for a shortcut after a2d. False
@@ -315,60 +335,104 @@ void WriteCodes(FieldSet& fields, Field target, TextView codes, Write&& write) {
   fields.WriteTextFrom(target, out.Cut());
 }
 
-}  // namespace
-
-RowsDone RowsAfterA2d(FieldSet& fields) {
-  Text& codes = Buffers().codes;
-  if (!CodesAfterA2d(fields, codes)) return RowsDone::kNone;
+// The hex row of `codes` (0 to 255), as d2h writes it.
+void WriteHexCodes(FieldSet& fields, TextView codes) {
   WriteCodes(fields, Field::tHex, codes, [](int code, char16_t* at) {
     at[0] = fast::kHexDigits[code >> 4];
     at[1] = fast::kHexDigits[code & 15];
     return 2;
   });
+}
+
+// The custom row of `codes` (0 to 255), as d2c writes it; false, writing
+// nothing, where the radix fails (d2c raises it at its first code) or cannot
+// write every code below 256.
+bool WriteCustomCodes(FieldSet& fields, TextView codes) {
   Text& radix_text = Buffers().radix;
   fields.ReadTextInto(Field::tBase, radix_text);
   int radix = 0;
   try {
     radix = RoundedRadix(radix_text).value();
   } catch (const RuntimeError&) {
-    return RowsDone::kHex;  // d2c raises it at its first code
+    return false;
   }
   const fast::DigitWriter writer(radix);
-  if (writer.limit() <= 255) return RowsDone::kHex;
+  if (writer.limit() <= 255) return false;
   WriteCodes(fields, Field::tCus, codes,
              [&writer](int code, char16_t* at) { return writer.Write(code, at); });
-  return RowsDone::kHexAndCustom;
+  return true;
+}
+
+}  // namespace
+
+RowsDone RowsAfterA2d(FieldSet& fields) {
+  Text& codes = Buffers().codes;
+  if (!CodesAfterA2d(fields, codes)) return RowsDone::kNone;
+  WriteHexCodes(fields, codes);
+  return WriteCustomCodes(fields, codes) ? RowsDone::kHexAndCustom : RowsDone::kHex;
+}
+
+std::size_t RowsFromDecimal(FieldSet& fields, std::span<const FromDecimal> rows) {
+  if (!fast::Enabled() || !fields.TextsChangeOnlyByWrites()) return 0;
+  const TextView source = SourceText(fields, Field::tDec);
+  if (!FastWalk(source)) return 0;
+  // The codes as the fast walk reads them, every one plain and below 256.
+  Text& codes = Buffers().codes;
+  codes.clear();
+  const char16_t* const end = source.data() + source.size();
+  for (const char16_t* token = source.data();;) {
+    int value;
+    const char16_t* const separator = fast::ReadPlainCode(token, end, value);
+    if (separator == nullptr || value > 255) return 0;
+    codes.push_back(static_cast<char16_t>(value));
+    if (separator == end) break;
+    token = separator + 1;
+  }
+  std::size_t done = 0;
+  for (const FromDecimal row : rows) {
+    if (row == FromDecimal::kAscii) {
+      Output out(Buffers().out, codes.size());
+      char16_t* at = out.Next();
+      for (const char16_t code : codes) *at++ = fast::Character(code);
+      out.Sync(at);
+      fields.WriteTextFrom(Field::tAsc, out.text());
+    } else if (row == FromDecimal::kHex) {
+      WriteHexCodes(fields, codes);
+    } else if (!WriteCustomCodes(fields, codes)) {
+      break;
+    }
+    ++done;
+  }
+  return done;
 }
 
 void d2a(FieldSet& fields) {
-  Scratch& buffers = Buffers();
-  fields.ReadTextInto(Field::tDec, buffers.source);
-  if (FastWalk(buffers.source)) {
-    Output out(buffers.out, buffers.source.size() / 2 + 1);
+  const TextView source = SourceText(fields, Field::tDec);
+  if (FastWalk(source)) {
+    Output out(Buffers().out, source.size() / 2 + 1);
     const CharacterOut converter;
-    FastSpaceLedWalk(Field::tDec, buffers.source, out,
+    FastSpaceLedWalk(Field::tDec, source, out,
                      [&converter]() -> const CharacterOut& { return converter; });
     fields.WriteTextFrom(Field::tAsc, out.text());
     return;
   }
-  Text out = SpaceLedWalk(Field::tDec, buffers.source,
+  Text out = SpaceLedWalk(Field::tDec, Text(source),
                           [](TextView token, Text& to) { to.push_back(Chr(CLng(token))); });
   fields.WriteText(Field::tAsc, std::move(out));
 }
 
 void d2h(FieldSet& fields) {
-  Scratch& buffers = Buffers();
-  fields.ReadTextInto(Field::tDec, buffers.source);
-  if (FastWalk(buffers.source)) {
-    Output out(buffers.out, buffers.source.size() + 1);
+  const TextView source = SourceText(fields, Field::tDec);
+  if (FastWalk(source)) {
+    Output out(Buffers().out, source.size() + 1);
     const fast::DigitWriter writer(16);
     const DigitsOut converter{writer, u"16"};
-    FastSpaceLedWalk(Field::tDec, buffers.source, out,
+    FastSpaceLedWalk(Field::tDec, source, out,
                      [&converter]() -> const DigitsOut& { return converter; });
     fields.WriteTextFrom(Field::tHex, out.Cut());
     return;
   }
-  Text out = SpaceLedWalk(Field::tDec, buffers.source, [](TextView token, Text& to) {
+  Text out = SpaceLedWalk(Field::tDec, Text(source), [](TextView token, Text& to) {
     AppendDec2Cus(to, token, Integer(16));
     to.push_back(kSeparator);
   });
@@ -376,18 +440,17 @@ void d2h(FieldSet& fields) {
 }
 
 void d2c(FieldSet& fields) {
-  Scratch& buffers = Buffers();
-  fields.ReadTextInto(Field::tDec, buffers.source);
-  if (FastWalk(buffers.source)) {
-    Output out(buffers.out, buffers.source.size() + 1);
+  const TextView source = SourceText(fields, Field::tDec);
+  if (FastWalk(source)) {
+    Output out(Buffers().out, source.size() + 1);
     RadixAtEachCode<fast::DigitWriter> radix(fields, RoundedRadix);
-    FastSpaceLedWalk(Field::tDec, buffers.source, out, [&radix] {
+    FastSpaceLedWalk(Field::tDec, source, out, [&radix] {
       return DigitsOut{radix.Current(), radix.text()};
     });
     fields.WriteTextFrom(Field::tCus, out.Cut());
     return;
   }
-  Text out = SpaceLedWalk(Field::tDec, buffers.source, [&fields](TextView token, Text& to) {
+  Text out = SpaceLedWalk(Field::tDec, Text(source), [&fields](TextView token, Text& to) {
     const Text radix_text = fields.ReadText(Field::tBase);
     const Integer radix = AtPlace(RadixPlace(radix_text), [&] { return CInt(radix_text); });
     AppendInRadix(to, token, radix, radix_text);
@@ -397,18 +460,17 @@ void d2c(FieldSet& fields) {
 }
 
 void c2d(FieldSet& fields) {
-  Scratch& buffers = Buffers();
-  fields.ReadTextInto(Field::tCus, buffers.source);
-  if (FastWalk(buffers.source)) {
-    Output out(buffers.out, buffers.source.size() * 2 + 2);
+  const TextView source = SourceText(fields, Field::tCus);
+  if (FastWalk(source)) {
+    Output out(Buffers().out, source.size() * 2 + 2);
     RadixAtEachCode<fast::DigitReader> radix(fields, FlooredRadix);
     FastBareWalk(
-        Field::tCus, buffers.source, out,
+        Field::tCus, source, out,
         [&radix]() -> const fast::DigitReader& { return radix.Current(); }, WriteValueGeneral);
     fields.WriteTextFrom(Field::tDec, out.Cut());
     return;
   }
-  Text out = BareWalk(Field::tCus, buffers.source, [&fields](TextView token, Text& to) {
+  Text out = BareWalk(Field::tCus, Text(source), [&fields](TextView token, Text& to) {
     const Text radix_text = fields.ReadText(Field::tBase);
     const Integer radix = AtPlace(RadixPlace(radix_text), [&] { return Int(CDbl(radix_text)); });
     AppendValue(to, Cust2Dec(token, radix));
@@ -417,18 +479,17 @@ void c2d(FieldSet& fields) {
 }
 
 void h2d(FieldSet& fields) {
-  Scratch& buffers = Buffers();
-  fields.ReadTextInto(Field::tHex, buffers.source);
-  if (FastWalk(buffers.source)) {
-    Output out(buffers.out, buffers.source.size() * 2 + 2);
+  const TextView source = SourceText(fields, Field::tHex);
+  if (FastWalk(source)) {
+    Output out(Buffers().out, source.size() * 2 + 2);
     const fast::DigitReader reader(16);
     FastBareWalk(
-        Field::tHex, buffers.source, out,
-        [&reader]() -> const fast::DigitReader& { return reader; }, WriteValueGeneral);
+        Field::tHex, source, out, [&reader]() -> const fast::DigitReader& { return reader; },
+        WriteValueGeneral);
     fields.WriteTextFrom(Field::tDec, out.Cut());
     return;
   }
-  Text out = BareWalk(Field::tHex, buffers.source,
+  Text out = BareWalk(Field::tHex, Text(source),
                       [](TextView token, Text& to) { AppendValue(to, Hex2Dec(token)); });
   fields.WriteText(Field::tDec, FinalCut(std::move(out)));
 }

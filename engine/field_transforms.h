@@ -11,6 +11,8 @@
 #ifndef ZOLM_ENGINE_FIELD_TRANSFORMS_H_
 #define ZOLM_ENGINE_FIELD_TRANSFORMS_H_
 
+#include <span>
+
 #include "engine/value_rules.h"
 
 namespace zolm {
@@ -44,6 +46,10 @@ class FieldSet {
   // read tBase once, at their first code, instead of at every code: the same
   // radix, and a bad one still strikes at the first code. Default: false.
   virtual bool TextsChangeOnlyByWrites() const { return false; }
+  // The field's text as this set keeps it, read without a copy: valid until
+  // the next write to that field. Only a set whose texts change only by its
+  // writes keeps one; the default, nullptr, sends reads to ReadTextInto.
+  virtual const Text* StoredText(Field) const { return nullptr; }
 };
 
 // Ascii to decimal: the code of every character of tAsc, a space included,
@@ -85,6 +91,19 @@ void h2d(FieldSet& fields);
 // cannot write every code below 256; the caller then runs the rest.
 enum class RowsDone { kNone, kHex, kHexAndCustom };
 RowsDone RowsAfterA2d(FieldSet& fields);
+
+// The transforms that read the decimal row: d2a, d2h, d2c.
+enum class FromDecimal { kAscii, kHex, kCustom };
+
+// `rows`, in the order given, in a field set whose texts change only by
+// writes: each row straight from the codes of tDec read once, instead of
+// once per row; the same text each transform writes. Returns how many of
+// them, in order, it has done: 0 where it declines (the fast paths off,
+// texts that may change otherwise, a decimal row too long for the fast walk,
+// a code that is not 0 to 255 written plainly); it stops before d2c where
+// the radix fails or cannot write every code below 256. The caller then runs
+// the rest.
+std::size_t RowsFromDecimal(FieldSet& fields, std::span<const FromDecimal> rows);
 
 // Every walk over codes raises 6 when its source text is 32766 characters or
 // longer: the separator appended after the last code then stands at a position

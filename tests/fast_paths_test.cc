@@ -93,7 +93,7 @@ TEST(FastPathsTest, DigitReaderIsCust2DecForEveryCodeItTakes) {
 
 // A code of one to six digits, alone or before a space: ReadPlainCode takes
 // exactly those up to 32767, with the value CLng gives the code with and
-// without the space that leads it in a walk.
+// without the space that leads it in a walk, and CInt gives a radix.
 TEST(FastPathsTest, ReadPlainCodeIsTheNumberReading) {
   for (int length = 1; length <= 6; ++length) {
     int count = 1;
@@ -115,6 +115,7 @@ TEST(FastPathsTest, ReadPlainCodeIsTheNumberReading) {
         ASSERT_EQ(value, n) << Show(text);
         ASSERT_EQ(CLng(digits), n) << Show(digits);
         ASSERT_EQ(CLng(u" " + digits), n) << Show(digits);
+        ASSERT_EQ(CInt(digits).value(), n) << Show(digits);
       }
     }
   }
@@ -189,8 +190,8 @@ TEST(FastPathsTest, RowsAfterA2dAreD2hAndD2c) {
 TEST(FastPathsTest, WalksAgreeWithTheGeneralRules) {
   std::mt19937 random(11);
   const std::u16string alphabet = u"0123456789    0123456789ABCFGZaz~-+.e\t\u20AC\u00E9";
-  const std::u16string radixes[] = {u"16", u"2", u" 10 ", u"36",   u"181", u"182", u"abc",
-                                    u"0",  u"1", u"-2",   u"15.7", u"3.5", u"",    u"40"};
+  const std::u16string radixes[] = {u"16", u"2",  u" 10 ", u"36",  u"181", u"182", u"abc", u"0",
+                                    u"1",  u"-2", u"15.7", u"3.5", u"",    u"40",  u"2 7"};
   std::uniform_int_distribution<int> length(0, 40);
   std::uniform_int_distribution<int> odd(0, 9);
   std::uniform_int_distribution<std::size_t> digit(0, 13);

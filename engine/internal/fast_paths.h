@@ -48,7 +48,7 @@ class GeneralRulesOnly {
 // at most 32767, ended by a space or by `end`. Returns where it ends (the
 // space or `end`) with its value in `value`, or nullptr when the code is of
 // any other shape. For such a code, and for it after one space, Int(CDbl())
-// and CLng() give that value.
+// and CLng() give that value; CInt() gives it for the code alone.
 inline const char16_t* ReadPlainCode(const char16_t* p, const char16_t* end, int& value) {
   const char16_t* const begin = p;
   int total = 0;
