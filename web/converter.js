@@ -151,7 +151,7 @@ function zolmBind(m) {
         if (length > 0) total += length;
       }
       const from = header[at + 1];
-      const ascii = total > 0 ? asciiDecoder.decode(m.HEAPU8.subarray(from, from + total)) : "";
+      const ascii = total > 0 ? asciiDecoder.decode(new Uint8Array(m.HEAPU8.buffer, from, total)) : "";
       const texts = new Array(fieldCount);
       let offset = 0;
       for (let field = 0; field < fieldCount; ++field) {

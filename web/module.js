@@ -48,6 +48,18 @@ export async function createConverter() {
     if (typeof text !== "string") throw new TypeError(`rows.${name} must be a string`);
     return text;
   };
+  const isRowName = (key) => {
+    switch (key) {
+      case "radix":
+      case "custom":
+      case "hex":
+      case "ascii":
+      case "decimal":
+        return true;
+      default:
+        return false;
+    }
+  };
   // Each row's text from `rows`, a new window's where left out, checked.
   const textsOf = (rows) => {
     if (rows === null || typeof rows !== "object" || Array.isArray(rows)) {
@@ -60,10 +72,10 @@ export async function createConverter() {
       ascii: textOf(rows.ascii, "ascii"),
       decimal: textOf(rows.decimal, "decimal"),
     };
-    const keys = Object.keys(rows);
-    for (let i = 0; i < keys.length; ++i) {
-      if (!Object.hasOwn(FIELDS, keys[i])) {
-        throw new TypeError(`rows has no row named ${JSON.stringify(keys[i])}; rows are ${NAMES.join(", ")}`);
+    // Each own enumerable name, as Object.keys gives them, without the array.
+    for (const key in rows) {
+      if (!isRowName(key) && Object.hasOwn(rows, key)) {
+        throw new TypeError(`rows has no row named ${JSON.stringify(key)}; rows are ${NAMES.join(", ")}`);
       }
     }
     return texts;

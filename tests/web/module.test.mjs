@@ -24,6 +24,7 @@ test("convert agrees with the driver", async () => {
   const cases = [
     ["decimal", { decimal: "72 105" }],
     ["decimal", { decimal: "72 4A 105", ascii: "kept" }],
+    ["decimal", { decimal: "72 233 105 33 255" }],
     ["ascii", { ascii: "\ud800A\u0000\r\n" }],
     ["ascii", { ascii: " \ud800A " }],
     ["ascii", { ascii: "" }],
