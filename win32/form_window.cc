@@ -12,6 +12,7 @@
 #include "engine/convert_commands.h"
 #include "win32/accessible_name.h"
 #include "win32/box_font.h"
+#include "win32/mark_colours.h"
 
 namespace zolm::win32 {
 
@@ -402,18 +403,11 @@ void FormWindow::DrawMarks(HWND box, Field field) {
   HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
   TEXTMETRICW metrics{};
   GetTextMetricsW(dc, &metrics);
-  const auto rgb = [](COLORREF c) -> Colour {
-    return (Colour{GetRValue(c)} << 16) | (Colour{GetGValue(c)} << 8) | GetBValue(c);
-  };
-  const auto colorref = [](Colour c) -> COLORREF {
-    return RGB(c >> 16, (c >> 8) & 0xFF, c & 0xFF);
-  };
-  const COLORREF text_colour = GetSysColor(COLOR_WINDOWTEXT);
-  const MarkColours pair = MarkColoursFor(rgb(GetSysColor(COLOR_WINDOW)), rgb(text_colour));
-  HBRUSH fill = CreateSolidBrush(colorref(pair.back));
-  HBRUSH line = CreateSolidBrush(colorref(pair.line));
+  const MarkColours pair = SystemMarkColours();
+  HBRUSH fill = CreateSolidBrush(ToColorref(pair.back));
+  HBRUSH line = CreateSolidBrush(ToColorref(pair.line));
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, text_colour);
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   const bool caret = GetFocus() == box && HideCaret(box);
   for (const Mark& mark : marks) {
     const int start = std::clamp(mark.range.start, 0, static_cast<int>(text.size()));

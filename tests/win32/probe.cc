@@ -39,6 +39,7 @@
 #include "engine/utf8.h"
 #include "win32/box_font.h"
 #include "win32/form_window.h"
+#include "win32/mark_colours.h"
 
 namespace {
 
@@ -167,11 +168,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (what == "marked" && argc > 2) {
-    const auto rgb = [](COLORREF c) -> zolm::Colour {
-      return (zolm::Colour{GetRValue(c)} << 16) | (zolm::Colour{GetGValue(c)} << 8) | GetBValue(c);
-    };
-    const zolm::MarkColours pair =
-        zolm::MarkColoursFor(rgb(GetSysColor(COLOR_WINDOW)), rgb(GetSysColor(COLOR_WINDOWTEXT)));
+    const zolm::MarkColours pair = zolm::win32::SystemMarkColours();
     int width = 0;
     const std::vector<std::uint32_t> pixels = Grab(control_named(argv[2]), width);
     int fill = 0;
